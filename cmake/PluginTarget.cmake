@@ -1,0 +1,65 @@
+# The plug-in: juce_add_plugin makes the shared-code static library
+# "Sonderlith" (linked by the VST3, the tests, the benchmarks and the tools, so
+# JUCE compiles once per build folder) and the bundle target "Sonderlith_VST3".
+juce_add_plugin(Sonderlith
+    COMPANY_NAME "Veltrasonic"
+    PRODUCT_NAME "Sonderlith"
+    VERSION "${PROJECT_VERSION}"
+    PLUGIN_MANUFACTURER_CODE VLTR
+    PLUGIN_CODE SDLT
+    FORMATS VST3
+    IS_SYNTH FALSE
+    NEEDS_MIDI_INPUT FALSE
+    NEEDS_MIDI_OUTPUT FALSE
+    IS_MIDI_EFFECT FALSE
+    EDITOR_WANTS_KEYBOARD_FOCUS TRUE
+    COPY_PLUGIN_AFTER_BUILD FALSE
+    VST3_CATEGORIES Fx
+    NEEDS_CURL TRUE
+    NEEDS_WEB_BROWSER FALSE)
+
+target_sources(Sonderlith PRIVATE
+    plugin/CaptureRing.cpp
+    plugin/TransferFunctionTable.cpp
+    plugin/PluginParameters.cpp
+    plugin/PluginAudioProcessor.cpp
+    editor/PluginProcessorEditor.cpp
+    persistence/ValueTreeStreamCheck.cpp)
+
+target_include_directories(Sonderlith PUBLIC "${CMAKE_SOURCE_DIR}")
+
+target_compile_definitions(Sonderlith PUBLIC
+    JUCE_WEB_BROWSER=0
+    JUCE_USE_CURL=1
+    JUCE_VST3_CAN_REPLACE_VST2=0
+    JUCE_USE_FLAC=0
+    JUCE_USE_OGGVORBIS=0
+    JUCE_STRICT_REFCOUNTEDPOINTER=1)
+
+target_link_libraries(Sonderlith
+    PRIVATE
+        juce::juce_recommended_config_flags
+        juce::juce_recommended_warning_flags
+        juce::juce_audio_basics
+        juce::juce_audio_processors
+        juce::juce_core
+        juce::juce_data_structures
+        juce::juce_events
+        juce::juce_graphics
+        juce::juce_gui_basics
+    PUBLIC
+        sonderlith_dsp)
+
+# Tests, benchmarks and tools link the plug-in's code through this target.
+sonderlith_expose_juce_usage(sonderlith_shared Sonderlith
+    juce_audio_basics juce_audio_processors juce_core juce_data_structures juce_events
+    juce_graphics juce_gui_basics juce_gui_extra juce_audio_plugin_client)
+
+if(SONDERLITH_LTO)
+    target_link_libraries(Sonderlith PRIVATE juce::juce_recommended_lto_flags)
+endif()
+
+get_target_property(SONDERLITH_VST3_BUNDLE Sonderlith_VST3 JUCE_PLUGIN_ARTEFACT_FILE)
+set(SONDERLITH_VST3_INSTALL_DIR "$ENV{HOME}/.vst3" CACHE PATH "Where installing puts Sonderlith.vst3")
+install(DIRECTORY "${SONDERLITH_VST3_BUNDLE}" DESTINATION "${SONDERLITH_VST3_INSTALL_DIR}"
+    USE_SOURCE_PERMISSIONS COMPONENT plugin)

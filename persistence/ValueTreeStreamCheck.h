@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstddef>
+
+// JUCE's binary ValueTree reader trusts the counts and sizes in the stream: a
+// corrupt blob can make it reserve gigabytes, loop for billions of steps,
+// recurse until the stack overflows, or turn junk into a "valid" tree. Bytes from
+// outside (host state, preset files) pass this check before they reach it.
+//
+// True when the bytes begin with one complete serialised tree whose every read
+// stays inside the data and whose nesting is at most maxDepth.
+bool isWellFormedValueTreeStream (const void* data, std::size_t size, int maxDepth = 32) noexcept;

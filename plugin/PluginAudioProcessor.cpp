@@ -1,0 +1,153 @@
+#include "plugin/PluginAudioProcessor.h"
+
+#include "editor/PluginProcessorEditor.h"
+#include "persistence/ValueTreeStreamCheck.h"
+#include "plugin/PluginParameters.h"
+
+namespace
+{
+bool isMonoOrStereo (const juce::AudioChannelSet& set)
+{
+    return set == juce::AudioChannelSet::mono() || set == juce::AudioChannelSet::stereo();
+}
+} // namespace
+
+juce::AudioProcessor::BusesProperties PluginAudioProcessor::makeBusesProperties()
+{
+    return BusesProperties()
+        .withInput ("Input", juce::AudioChannelSet::stereo(), true)
+        .withInput ("Sidechain", juce::AudioChannelSet::stereo(), true)
+        .withOutput ("Output", juce::AudioChannelSet::stereo(), true);
+}
+
+PluginAudioProcessor::PluginAudioProcessor()
+    : juce::AudioProcessor (makeBusesProperties()),
+      parameters (*this, &undoManager, "PARAMETERS", createParameterLayout()),
+      aliveFlag (std::make_shared<std::atomic<bool>> (true))
+{
+}
+
+PluginAudioProcessor::~PluginAudioProcessor()
+{
+    aliveFlag->store (false);
+}
+
+const juce::String PluginAudioProcessor::getName() const { return "Sonderlith"; }
+
+void PluginAudioProcessor::prepareToPlay (double, int maximumExpectedSamplesPerBlock)
+{
+    const auto channels = juce::jmax (getTotalNumInputChannels(), getTotalNumOutputChannels());
+    conversionBuffer.setSize (channels, juce::jmax (0, maximumExpectedSamplesPerBlock), false, false, true);
+    captureRing.reset();
+}
+
+void PluginAudioProcessor::releaseResources() {}
+
+void PluginAudioProcessor::appendUnpairedSamples (const double* y, int n) noexcept
+{
+    // One write per sample, so each pair is its own step of the sequence lock.
+    static constexpr double noSidechain = 0.0;
+    for (int i = 0; i < n; ++i)
+        captureRing.pushPairs (&noSidechain, y + i, 1);
+}
+
+void PluginAudioProcessor::processBlock (juce::AudioBuffer<double>& buffer, juce::MidiBuffer&)
+{
+    juce::ScopedNoDenormals noDenormals;
+
+    const auto main = getBusBuffer (buffer, true, 0);
+    auto connected = false;
+
+    if (getBusCount (true) > 1)
+    {
+        const auto side = getBusBuffer (buffer, true, 1);
+        if (side.getNumChannels() > 0 && main.getNumChannels() > 0)
+        {
+            captureRing.pushPairs (side.getReadPointer (0), main.getReadPointer (0), main.getNumSamples());
+            connected = true;
+        }
+    }
+
+    if (! connected && main.getNumChannels() > 0)
+        appendUnpairedSamples (main.getReadPointer (0), main.getNumSamples());
+
+    sidechainConnected.store (connected, std::memory_order_release);
+}
+
+void PluginAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
+{
+    const auto channels = buffer.getNumChannels();
+    const auto samples = buffer.getNumSamples();
+    conversionBuffer.setSize (channels, samples, false, false, true);
+
+    for (int ch = 0; ch < channels; ++ch)
+    {
+        const auto* in = buffer.getReadPointer (ch);
+        auto* out = conversionBuffer.getWritePointer (ch);
+        for (int i = 0; i < samples; ++i)
+            out[i] = (double) in[i];
+    }
+
+    processBlock (conversionBuffer, midi);
+
+    for (int ch = 0; ch < channels; ++ch)
+    {
+        const auto* in = conversionBuffer.getReadPointer (ch);
+        auto* out = buffer.getWritePointer (ch);
+        for (int i = 0; i < samples; ++i)
+            out[i] = (float) in[i];
+    }
+}
+
+bool PluginAudioProcessor::supportsDoublePrecisionProcessing() const { return true; }
+double PluginAudioProcessor::getTailLengthSeconds() const { return 0.0; }
+bool PluginAudioProcessor::acceptsMidi() const { return false; }
+bool PluginAudioProcessor::producesMidi() const { return false; }
+
+juce::AudioProcessorEditor* PluginAudioProcessor::createEditor() { return new PluginProcessorEditor (*this); }
+bool PluginAudioProcessor::hasEditor() const { return true; }
+
+int PluginAudioProcessor::getNumPrograms() { return 1; }
+int PluginAudioProcessor::getCurrentProgram() { return 0; }
+void PluginAudioProcessor::setCurrentProgram (int) {}
+
+// VST3 hosts and the conformance suite reject a program without a name.
+const juce::String PluginAudioProcessor::getProgramName (int index) { return index == 0 ? "Default" : ""; }
+void PluginAudioProcessor::changeProgramName (int, const juce::String&) {}
+
+void PluginAudioProcessor::getStateInformation (juce::MemoryBlock& destData)
+{
+    const auto state = parameters.copyState();
+    juce::MemoryOutputStream stream (destData, true);
+    state.writeToStream (stream);
+}
+
+void PluginAudioProcessor::setStateInformation (const void* data, int sizeInBytes)
+{
+    if (data == nullptr || sizeInBytes <= 0 || ! isWellFormedValueTreeStream (data, (size_t) sizeInBytes))
+        return;
+
+    const auto tree = juce::ValueTree::readFromData (data, (size_t) sizeInBytes);
+    if (tree.isValid())
+        parameters.replaceState (tree);
+}
+
+bool PluginAudioProcessor::isBusesLayoutSupported (const BusesLayout& layouts) const
+{
+    const auto mainOut = layouts.getMainOutputChannelSet();
+    if (! isMonoOrStereo (mainOut))
+        return false;
+
+    if (layouts.getMainInputChannelSet() != mainOut)
+        return false;
+
+    if (layouts.inputBuses.size() >= 2 && layouts.inputBuses[1].size() >= 1)
+        return isMonoOrStereo (layouts.inputBuses[1]);
+
+    return true;
+}
+
+juce::AudioProcessor* JUCE_CALLTYPE createPluginFilter()
+{
+    return new PluginAudioProcessor();
+}

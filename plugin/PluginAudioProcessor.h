@@ -1,0 +1,61 @@
+#pragma once
+
+#include <juce_audio_processors/juce_audio_processors.h>
+
+#include "plugin/CaptureRing.h"
+#include "plugin/TransferFunctionTable.h"
+
+#include <atomic>
+#include <functional>
+#include <memory>
+
+class PluginAudioProcessor final : public juce::AudioProcessor
+{
+public:
+    PluginAudioProcessor();
+    ~PluginAudioProcessor() override;
+
+    const juce::String getName() const override;
+
+    void prepareToPlay (double sampleRate, int maximumExpectedSamplesPerBlock) override;
+    void releaseResources() override;
+
+    void processBlock (juce::AudioBuffer<float>&, juce::MidiBuffer&) override;
+    void processBlock (juce::AudioBuffer<double>&, juce::MidiBuffer&) override;
+    bool supportsDoublePrecisionProcessing() const override;
+
+    double getTailLengthSeconds() const override;
+    bool acceptsMidi() const override;
+    bool producesMidi() const override;
+
+    juce::AudioProcessorEditor* createEditor() override;
+    bool hasEditor() const override;
+
+    int getNumPrograms() override;
+    int getCurrentProgram() override;
+    void setCurrentProgram (int index) override;
+    const juce::String getProgramName (int index) override;
+    void changeProgramName (int index, const juce::String& newName) override;
+
+    void getStateInformation (juce::MemoryBlock& destData) override;
+    void setStateInformation (const void* data, int sizeInBytes) override;
+
+    bool isBusesLayoutSupported (const BusesLayout& layouts) const override;
+
+    juce::AudioProcessorValueTreeState parameters;
+    juce::UndoManager undoManager;
+    // presetManager (construction step 6) joins here with the preset files.
+    CaptureRing captureRing;
+    TransferFunctionTable transferFunction;
+    std::function<void()> onTransferFunctionChanged;
+    std::atomic<bool> sidechainConnected { false };
+
+private:
+    static BusesProperties makeBusesProperties();
+    void appendUnpairedSamples (const double* y, int n) noexcept;
+
+    juce::AudioBuffer<double> conversionBuffer;
+    std::shared_ptr<std::atomic<bool>> aliveFlag;
+
+    JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PluginAudioProcessor)
+};

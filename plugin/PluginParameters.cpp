@@ -1,0 +1,80 @@
+#include "plugin/PluginParameters.h"
+
+#include <array>
+#include <cmath>
+
+namespace
+{
+std::unique_ptr<juce::AudioParameterFloat> makeFloat (const char* id, const char* name, float min, float max)
+{
+    return std::make_unique<juce::AudioParameterFloat> (juce::ParameterID { id, 0 }, name,
+                                                        juce::NormalisableRange<float> (min, max, 0.01f), 0.0f);
+}
+
+std::unique_ptr<juce::AudioParameterChoice> makeChoice (const char* id, const char* name,
+                                                        const juce::StringArray& choices, int defaultIndex)
+{
+    return std::make_unique<juce::AudioParameterChoice> (juce::ParameterID { id, 0 }, name, choices, defaultIndex);
+}
+
+int numChoicesOf (const juce::AudioProcessorValueTreeState& state, const juce::String& parameterId)
+{
+    if (auto* choice = dynamic_cast<juce::AudioParameterChoice*> (state.getParameter (parameterId)))
+        return choice->choices.size();
+    return 1;
+}
+} // namespace
+
+juce::AudioProcessorValueTreeState::ParameterLayout createParameterLayout()
+{
+    using namespace ParameterIds;
+    juce::AudioProcessorValueTreeState::ParameterLayout layout;
+    layout.add (makeFloat (scaleX, "Scale X", -36.0f, 36.0f),
+                makeFloat (scaleY, "Scale Y", -36.0f, 36.0f),
+                makeFloat (latencyX, "Latency X", 0.0f, 512.0f),
+                makeFloat (latencyY, "Latency Y", 0.0f, 512.0f),
+                std::make_unique<juce::AudioParameterInt> (juce::ParameterID { smoothing, 0 }, "Smoothing", 1, 100, 50),
+                makeChoice (captureAlgorithm, "Capture Algorithm", { "ODR", "Mean" }, 1),
+                makeChoice (captureLength, "Capture Length", { "16k", "32k", "64k", "128k" }, 2),
+                makeChoice (visualizationMode, "Visualization Mode", { "tfunc", "time" }, 0),
+                makeChoice (timeWindow, "Time Window", { "500", "1k", "2k", "4k", "8k" }, 2));
+    return layout;
+}
+
+int choiceIndexFromValue (float value, int numChoices) noexcept
+{
+    if (! std::isfinite (value))
+        return 0;
+    return juce::jlimit (0, juce::jmax (0, numChoices - 1), (int) std::lround (value));
+}
+
+int readChoiceIndex (const juce::AudioProcessorValueTreeState& state, const juce::String& parameterId)
+{
+    auto* value = state.getRawParameterValue (parameterId);
+    if (value == nullptr)
+        return 0;
+    return choiceIndexFromValue (value->load(), numChoicesOf (state, parameterId));
+}
+
+int readSmoothing (const juce::AudioProcessorValueTreeState& state)
+{
+    return (int) readFloat (state, ParameterIds::smoothing);
+}
+
+float readFloat (const juce::AudioProcessorValueTreeState& state, const juce::String& parameterId)
+{
+    auto* value = state.getRawParameterValue (parameterId);
+    return value != nullptr ? value->load() : 0.0f;
+}
+
+int captureLengthSamples (int captureLengthIndex) noexcept
+{
+    static constexpr std::array<int, 4> lengths { 16384, 32768, 65536, 131072 };
+    return lengths[(size_t) juce::jlimit (0, 3, captureLengthIndex)];
+}
+
+int timeWindowSamples (int timeWindowIndex) noexcept
+{
+    static constexpr std::array<int, 5> windows { 500, 1024, 2048, 4096, 8192 };
+    return windows[(size_t) juce::jlimit (0, 4, timeWindowIndex)];
+}

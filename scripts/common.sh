@@ -1,0 +1,19 @@
+# Sourced by the build scripts: bootstraps the machine and sets up ccache so a
+# fresh clone in any folder reuses earlier objects.
+set -euo pipefail
+SONDERLITH_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+SONDERLITH_JUCE_DIR="$("$SONDERLITH_ROOT/scripts/bootstrap.sh" | tail -n1)"
+export SONDERLITH_JUCE_DIR
+export CCACHE_BASEDIR="$SONDERLITH_ROOT" CCACHE_NOHASHDIR=1
+export CCACHE_SLOPPINESS="include_file_mtime,include_file_ctime,time_macros"
+
+# configure BUILD_DIR [cmake args...]
+sonderlith_configure() {
+  local dir="$1"; shift
+  cmake -S "$SONDERLITH_ROOT" -B "$dir" -G Ninja -DSONDERLITH_JUCE_DIR="$SONDERLITH_JUCE_DIR" "$@" >/dev/null
+}
+
+# Runs a command under a virtual display when there is no real one.
+sonderlith_with_display() {
+  if [ -n "${DISPLAY:-}" ] || ! command -v xvfb-run >/dev/null; then "$@"; else xvfb-run -a "$@"; fi
+}

@@ -1,0 +1,203 @@
+#include "tools/hosting/Vst3Host.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+
+using Set = juce::AudioChannelSet;
+
+namespace
+{
+juce::File bundlePath()
+{
+    return juce::File (juce::SystemStats::getEnvironmentVariable ("SONDERLITH_VST3_BUNDLE", {}));
+}
+
+class Vst3Host : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        loaded = vst3host::loadVst3 (bundlePath(), 48000.0, 512);
+        ASSERT_NE (loaded.instance, nullptr) << loaded.error;
+    }
+
+    juce::AudioPluginInstance& plugin() { return *loaded.instance; }
+
+    juce::AudioProcessorParameter* parameterNamed (juce::AudioPluginInstance& p, const juce::String& name)
+    {
+        for (auto* param : p.getParameters())
+            if (param->getName (100) == name)
+                return param;
+        return nullptr;
+    }
+
+    vst3host::LoadResult loaded;
+};
+} // namespace
+
+TEST_F (Vst3Host, identity)
+{
+    const auto& d = loaded.description;
+    EXPECT_EQ (d.name, "Sonderlith");
+    EXPECT_EQ (d.manufacturerName, "Veltrasonic");
+    EXPECT_EQ (d.version, "0.1.0");
+    EXPECT_EQ (d.category, "Fx");
+    EXPECT_FALSE (d.isInstrument);
+    EXPECT_EQ (plugin().getLatencySamples(), 0);
+    EXPECT_FALSE (plugin().acceptsMidi());
+    EXPECT_FALSE (plugin().producesMidi());
+    EXPECT_TRUE (plugin().hasEditor());
+    EXPECT_EQ (plugin().getName(), "Sonderlith");
+}
+
+TEST_F (Vst3Host, busesAndLayouts)
+{
+    ASSERT_EQ (plugin().getBusCount (true), 2);
+    ASSERT_EQ (plugin().getBusCount (false), 1);
+    EXPECT_EQ (plugin().getBus (true, 0)->getName(), "Input");
+    EXPECT_EQ (plugin().getBus (true, 1)->getName(), "Sidechain");
+    EXPECT_EQ (plugin().getBus (false, 0)->getName(), "Output");
+
+    struct Case
+    {
+        const char* name;
+        Set mainIn, side, mainOut;
+        bool accepted;
+    };
+
+    const Case cases[] = {
+        { "stereo, stereo sidechain", Set::stereo(), Set::stereo(), Set::stereo(), true },
+        { "stereo, sidechain disabled", Set::stereo(), Set::disabled(), Set::stereo(), true },
+        { "mono with stereo sidechain", Set::mono(), Set::stereo(), Set::mono(), true },
+        { "stereo in, mono out", Set::stereo(), Set::stereo(), Set::mono(), false },
+        { "main 5.1", Set::create5point1(), Set::stereo(), Set::create5point1(), false },
+        { "sidechain LCR", Set::stereo(), Set::createLCR(), Set::stereo(), false },
+    };
+
+    for (const auto& c : cases)
+    {
+        juce::AudioProcessor::BusesLayout layout;
+        layout.inputBuses.add (c.mainIn);
+        layout.inputBuses.add (c.side);
+        layout.outputBuses.add (c.mainOut);
+        EXPECT_EQ (plugin().checkBusesLayoutSupported (layout), c.accepted) << c.name;
+    }
+}
+
+TEST_F (Vst3Host, parametersInOrderWithRangesAndDefaults)
+{
+    struct Expected
+    {
+        const char* name;
+        float defaultNormalised;
+        const char* defaultText;
+        const char* minText;
+        const char* maxText;
+    };
+
+    const Expected expected[] = {
+        { "Scale X", 0.5f, "0.00", "-36.00", "36.00" },
+        { "Scale Y", 0.5f, "0.00", "-36.00", "36.00" },
+        { "Latency X", 0.0f, "0.00", "0.00", "512.00" },
+        { "Latency Y", 0.0f, "0.00", "0.00", "512.00" },
+        { "Smoothing", 49.0f / 99.0f, "50", "1", "100" },
+        { "Capture Algorithm", 1.0f, "Mean", "ODR", "Mean" },
+        { "Capture Length", 2.0f / 3.0f, "64k", "16k", "128k" },
+        { "Visualization Mode", 0.0f, "tfunc", "tfunc", "time" },
+        { "Time Window", 0.5f, "2k", "500", "8k" },
+    };
+
+    // JUCE's wrapper may append its own bypass parameter after the plug-in's.
+    const auto& params = plugin().getParameters();
+    ASSERT_GE (params.size(), (int) std::size (expected));
+    for (int i = 0; i < (int) std::size (expected); ++i)
+    {
+        const auto& e = expected[i];
+        auto* p = params[i];
+        SCOPED_TRACE (e.name);
+        EXPECT_EQ (p->getName (100), e.name);
+        EXPECT_NEAR (p->getDefaultValue(), e.defaultNormalised, 1.0e-6f);
+        EXPECT_NEAR (p->getValue(), e.defaultNormalised, 1.0e-6f);
+        EXPECT_EQ (p->getText (p->getDefaultValue(), 100), e.defaultText);
+        EXPECT_EQ (p->getText (0.0f, 100), e.minText);
+        EXPECT_EQ (p->getText (1.0f, 100), e.maxText);
+    }
+}
+
+TEST_F (Vst3Host, passesAudioThroughBitExactWithAndWithoutSidechain)
+{
+    for (bool sidechain : { true, false })
+    {
+        SCOPED_TRACE (sidechain ? "with sidechain" : "sidechain disabled");
+        juce::AudioProcessor::BusesLayout layout;
+        layout.inputBuses.add (Set::stereo());
+        layout.inputBuses.add (sidechain ? Set::stereo() : Set::disabled());
+        layout.outputBuses.add (Set::stereo());
+        plugin().releaseResources();
+        ASSERT_TRUE (plugin().setBusesLayout (layout));
+        plugin().prepareToPlay (48000.0, 512);
+
+        std::mt19937 rng (7);
+        std::uniform_real_distribution<float> dist (-1.0f, 1.0f);
+        juce::AudioBuffer<float> buffer (juce::jmax (plugin().getTotalNumInputChannels(), plugin().getTotalNumOutputChannels()), 512);
+        juce::MidiBuffer midi;
+        for (int block = 0; block < 20; ++block)
+        {
+            for (int ch = 0; ch < buffer.getNumChannels(); ++ch)
+                for (int i = 0; i < buffer.getNumSamples(); ++i)
+                    buffer.setSample (ch, i, i % 31 == 0 ? std::numeric_limits<float>::denorm_min() : dist (rng));
+            const auto original = buffer;
+            plugin().processBlock (buffer, midi);
+            for (int ch = 0; ch < 2; ++ch)
+                ASSERT_EQ (0, std::memcmp (buffer.getReadPointer (ch), original.getReadPointer (ch), sizeof (float) * 512))
+                    << "block " << block << " channel " << ch;
+        }
+        EXPECT_EQ (plugin().getLatencySamples(), 0);
+    }
+}
+
+TEST_F (Vst3Host, stateRoundTripThroughTheHostInterface)
+{
+    const std::pair<const char*, float> plainValues[] = {
+        { "Scale X", -12.5f }, { "Latency X", 10.37f }, { "Latency Y", 0.5f }, { "Smoothing", 13.0f },
+        { "Capture Length", 3.0f },
+    };
+    const std::pair<const char*, std::pair<float, float>> ranges[] = {
+        { "Scale X", { -36.0f, 36.0f } }, { "Latency X", { 0.0f, 512.0f } }, { "Latency Y", { 0.0f, 512.0f } },
+        { "Smoothing", { 1.0f, 100.0f } }, { "Capture Length", { 0.0f, 3.0f } },
+    };
+
+    auto normalise = [&] (const juce::String& name, float plain)
+    {
+        for (const auto& [n, r] : ranges)
+            if (name == n)
+                return (plain - r.first) / (r.second - r.first);
+        return 0.0f;
+    };
+
+    for (const auto& [name, plain] : plainValues)
+    {
+        auto* p = parameterNamed (plugin(), name);
+        ASSERT_NE (p, nullptr) << name;
+        p->setValueNotifyingHost (normalise (name, plain));
+    }
+
+    juce::MemoryBlock state;
+    plugin().getStateInformation (state);
+    ASSERT_GT (state.getSize(), 0u);
+
+    auto other = vst3host::loadVst3 (bundlePath(), 48000.0, 512);
+    ASSERT_NE (other.instance, nullptr) << other.error;
+    other.instance->setStateInformation (state.getData(), (int) state.getSize());
+
+    for (const auto& [name, plain] : plainValues)
+    {
+        auto* p = parameterNamed (*other.instance, name);
+        ASSERT_NE (p, nullptr) << name;
+        EXPECT_NEAR (p->getValue(), normalise (name, plain), 1.0e-6f) << name;
+    }
+    EXPECT_EQ (parameterNamed (*other.instance, "Latency X")->getText (parameterNamed (*other.instance, "Latency X")->getValue(), 20),
+               "10.37");
+}

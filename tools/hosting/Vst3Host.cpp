@@ -1,0 +1,65 @@
+#include "tools/hosting/Vst3Host.h"
+
+namespace vst3host
+{
+LoadResult loadVst3 (const juce::File& bundle, double sampleRate, int blockSize)
+{
+    LoadResult result;
+    if (! bundle.exists())
+    {
+        result.error = "no plug-in at " + bundle.getFullPathName();
+        return result;
+    }
+
+    juce::VST3PluginFormat format;
+    juce::OwnedArray<juce::PluginDescription> found;
+    format.findAllTypesForFile (found, bundle.getFullPathName());
+    if (found.isEmpty())
+    {
+        result.error = "no VST3 class found in " + bundle.getFullPathName();
+        return result;
+    }
+
+    result.description = *found.getFirst();
+    juce::AudioPluginFormatManager manager;
+    manager.addFormat (new juce::VST3PluginFormat());
+    result.instance = manager.createPluginInstance (result.description, sampleRate, blockSize, result.error);
+    return result;
+}
+
+namespace
+{
+juce::String describeBuses (juce::AudioPluginInstance& instance, bool isInput)
+{
+    juce::String text;
+    for (int i = 0; i < instance.getBusCount (isInput); ++i)
+    {
+        auto* bus = instance.getBus (isInput, i);
+        text << "  " << (isInput ? "input  " : "output ") << i << ": \"" << bus->getName() << "\" "
+             << bus->getCurrentLayout().getDescription() << (bus->isEnabled() ? "" : " (disabled)") << "\n";
+    }
+    return text;
+}
+} // namespace
+
+juce::String describe (const juce::PluginDescription& d, juce::AudioPluginInstance& instance)
+{
+    juce::String text;
+    text << "name:       " << d.name << "\n"
+         << "vendor:     " << d.manufacturerName << "\n"
+         << "category:   " << d.category << "\n"
+         << "version:    " << d.version << "\n"
+         << "format:     " << d.pluginFormatName << "\n"
+         << "latency:    " << instance.getLatencySamples() << " samples\n"
+         << "MIDI:       " << (instance.acceptsMidi() ? "in " : "") << (instance.producesMidi() ? "out" : "")
+         << (instance.acceptsMidi() || instance.producesMidi() ? "" : "none") << "\n"
+         << "buses:\n"
+         << describeBuses (instance, true) << describeBuses (instance, false) << "parameters:\n";
+
+    for (auto* p : instance.getParameters())
+        text << "  " << juce::String (p->getParameterIndex()).paddedLeft (' ', 2) << " " << p->getName (64).paddedRight (' ', 20)
+             << " default " << p->getText (p->getDefaultValue(), 32).paddedRight (' ', 8) << " range "
+             << p->getText (0.0f, 32) << " .. " << p->getText (1.0f, 32) << "\n";
+    return text;
+}
+} // namespace vst3host

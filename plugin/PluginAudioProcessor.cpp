@@ -1,5 +1,7 @@
 #include "plugin/PluginAudioProcessor.h"
 
+#include "dsp/CaptureAlignment.h"
+#include "dsp/TransferFunctionEstimator.h"
 #include "editor/PluginProcessorEditor.h"
 #include "persistence/ValueTreeStreamCheck.h"
 #include "plugin/PluginParameters.h"
@@ -30,6 +32,98 @@ PluginAudioProcessor::PluginAudioProcessor()
 PluginAudioProcessor::~PluginAudioProcessor()
 {
     aliveFlag->store (false);
+    if (refitThread.joinable())
+        refitThread.join();
+}
+
+bool PluginAudioProcessor::hasFullCapture() const
+{
+    return captureRing.getTotalWritten() >= captureLengthSamples (readChoiceIndex (parameters, ParameterIds::captureLength));
+}
+
+void PluginAudioProcessor::snapshotCaptureAndRefit()
+{
+    captureX.resize (CaptureRing::capacity);
+    captureY.resize (CaptureRing::capacity);
+    captureRing.readLatest (captureX.data(), captureY.data(), CaptureRing::capacity);
+    refitTransferFunction();
+}
+
+void PluginAudioProcessor::refitTransferFunction()
+{
+    if (captureX.empty())
+        return;
+
+    if (refitInProgress.load())
+    {
+        refitPending = true;
+        return;
+    }
+
+    auto aligned = alignCapture (captureX, captureY,
+                                 captureLengthSamples (readChoiceIndex (parameters, ParameterIds::captureLength)),
+                                 readFloat (parameters, ParameterIds::latencyX), readFloat (parameters, ParameterIds::latencyY));
+    if (aligned.x.empty())
+        return;
+
+    const auto smoothing = readSmoothing (parameters);
+    const auto algorithm = readChoiceIndex (parameters, ParameterIds::captureAlgorithm) == 0 ? CaptureAlgorithm::ODR
+                                                                                             : CaptureAlgorithm::Mean;
+    if (refitThread.joinable())
+        refitThread.join();
+
+    refitInProgress.store (true);
+    refitPending = false;
+
+    try
+    {
+        refitThread = std::thread ([this, alive = aliveFlag, capture = std::move (aligned), smoothing, algorithm]() mutable
+                                   {
+                                       auto result = estimateTransferFunction (capture.x, capture.y, smoothing, algorithm);
+                                       juce::MessageManager::callAsync ([this, alive, r = std::move (result)]() mutable
+                                                                        {
+                                                                            if (alive->load())
+                                                                                completeRefit (std::move (r));
+                                                                        });
+                                   });
+    }
+    catch (const std::system_error&)
+    {
+        // No thread, no refit: the previous table stays and a later request may try again.
+        refitInProgress.store (false);
+    }
+}
+
+void PluginAudioProcessor::completeRefit (FitResult result)
+{
+    refitInProgress.store (false);
+
+    if (result.valid)
+    {
+        rawBins = std::move (result.bins);
+        hasFit = true;
+        writeSmoothedBinsToTransferFunction (result.smoothedBins);
+    }
+
+    if (refitPending)
+    {
+        refitPending = false;
+        refitTransferFunction();
+    }
+}
+
+void PluginAudioProcessor::writeSmoothedBinsToTransferFunction (const std::vector<double>& bins)
+{
+    const auto count = juce::jmin ((int) bins.size(), (int) transferFunction.getSize(), 16384);
+    for (int i = 0; i < count; ++i)
+        transferFunction.store (i, bins[(size_t) i]);
+
+    if (onTransferFunctionChanged)
+        juce::MessageManager::callAsync ([callback = onTransferFunctionChanged]
+                                         {
+                                             if (callback)
+                                                 callback();
+                                         });
 }
 
 const juce::String PluginAudioProcessor::getName() const { return "Sonderlith"; }

@@ -8,6 +8,10 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
+#include <vector>
+
+struct FitResult;
 
 class PluginAudioProcessor final : public juce::AudioProcessor
 {
@@ -42,6 +46,12 @@ public:
 
     bool isBusesLayoutSupported (const BusesLayout& layouts) const override;
 
+    // Refits run on their own thread; these are called on the message thread.
+    bool hasFullCapture() const;
+    void snapshotCaptureAndRefit();
+    void refitTransferFunction();
+    void writeSmoothedBinsToTransferFunction (const std::vector<double>& bins);
+
     juce::AudioProcessorValueTreeState parameters;
     juce::UndoManager undoManager;
     // presetManager (construction step 6) joins here with the preset files.
@@ -51,11 +61,25 @@ public:
     std::atomic<bool> sidechainConnected { false };
 
 private:
+    juce::AudioBuffer<double> conversionBuffer;
+
+public:
+    std::vector<double> captureX, captureY;
+    std::vector<double> rawBins;
+    bool hasFit = false;
+
+private:
+    std::thread refitThread;
+    std::atomic<bool> refitInProgress { false };
+    bool refitPending = false;
+    std::shared_ptr<std::atomic<bool>> aliveFlag;
+
     static BusesProperties makeBusesProperties();
     void appendUnpairedSamples (const double* y, int n) noexcept;
+    void completeRefit (FitResult result);
 
-    juce::AudioBuffer<double> conversionBuffer;
-    std::shared_ptr<std::atomic<bool>> aliveFlag;
+public:
+    bool isRefitInProgress() const noexcept { return refitInProgress.load(); }
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PluginAudioProcessor)
 };

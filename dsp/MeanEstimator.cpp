@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <thread>
 
 namespace
 {
@@ -178,22 +179,95 @@ std::vector<double> combineSegments (const std::vector<std::vector<double>>& cur
     return sums.combined();
 }
 
+namespace
+{
+struct GridTable
+{
+    std::vector<double> x;
+    GridTable() : x (grid::size)
+    {
+        for (int c = 0; c < grid::size; ++c)
+            x[(size_t) c] = grid::xAt (c);
+    }
+};
+
+// Adds one sweep's values for the grid points in [gridBegin, gridEnd). The
+// points a sweep has reached after its first i pairs are exactly those inside
+// the running [min, max] of its first i + 1 samples (a continuous path covers
+// an interval), so each pair contributes only where it extends that interval:
+// those points are bracketed by it first. This replaces a scan per grid point.
+void accumulateSweep (const std::vector<double>& gx, const double* xs, const double* ys, size_t m, int gridBegin,
+                      int gridEnd, double* sum, int* count)
+{
+    auto add = [&] (int first, int last, size_t i)
+    {
+        first = std::max (first, gridBegin);
+        last = std::min (last, gridEnd - 1);
+        // One division per pair instead of per grid point; moves values by a
+        // few ulp at most.
+        const auto dx = xs[i + 1] - xs[i];
+        const auto slope = std::abs (dx) < 1e-12 ? 0.0 : (ys[i + 1] - ys[i]) / dx;
+        const auto x0 = xs[i], y0 = ys[i];
+        for (int c = first; c <= last; ++c)
+        {
+            sum[c] += y0 + (gx[(size_t) c] - x0) * slope;
+            ++count[c];
+        }
+    };
+
+    auto lo = std::min (xs[0], xs[1]), hi = std::max (xs[0], xs[1]);
+    const auto [first, last] = gridRangeWithin (lo, hi);
+    add (first, last, 0);
+
+    for (size_t i = 1; i + 1 < m; ++i)
+    {
+        const auto next = xs[i + 1];
+        if (next > hi)
+        {
+            auto from = gridRangeWithin (hi, next).first;
+            if (from < grid::size && gx[(size_t) from] == hi)
+                ++from;
+            add (from, gridRangeWithin (hi, next).second, i);
+            hi = next;
+        }
+        else if (next < lo)
+        {
+            auto to = gridRangeWithin (next, lo).second;
+            if (to >= 0 && gx[(size_t) to] == lo)
+                --to;
+            add (gridRangeWithin (next, lo).first, to, i);
+            lo = next;
+        }
+    }
+}
+} // namespace
+
 std::vector<double> meanFitGrid (const std::vector<double>& xn, const std::vector<double>& yn)
 {
     const auto segments = findSweepSegments (xn, 2, 0.0001);
     if (segments.empty())
         return {};
 
+    static const GridTable table;
     DirectionSums sums;
-    std::vector<std::uint32_t> stamp (grid::size, 0);
-    std::uint32_t sweepStamp = 0;
-    for (const auto& seg : segments)
+
+    // Each thread owns half of the grid and visits every sweep in order, so
+    // every grid point still sums its values in sweep order.
+    auto work = [&] (int gridBegin, int gridEnd)
     {
-        ++sweepStamp;
-        if (! isResamplable (xn, yn, seg))
-            continue;
-        forEachGridValue (xn, yn, seg, stamp, sweepStamp,
-                          [&] (int c, double v) { sums.add (c, v, seg.rising); });
-    }
+        for (const auto& seg : segments)
+        {
+            if (! isResamplable (xn, yn, seg))
+                continue;
+            auto* sum = seg.rising ? sums.risingSum.data() : sums.fallingSum.data();
+            auto* count = seg.rising ? sums.risingCount.data() : sums.fallingCount.data();
+            accumulateSweep (table.x, xn.data() + seg.start, yn.data() + seg.start, (size_t) (seg.end - seg.start + 1),
+                             gridBegin, gridEnd, sum, count);
+        }
+    };
+
+    std::thread other ([&] { work (grid::size / 2, grid::size); });
+    work (0, grid::size / 2);
+    other.join();
     return sums.combined();
 }

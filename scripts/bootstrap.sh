@@ -60,8 +60,9 @@ fetch_juce() {
   mkdir -p "$work/lists/partial" "$work/cache/archives/partial" "$work/src"
   echo "deb-src $(debian_mirror) trixie main" > "$work/sources.list"
   local opts=(-o "Dir::Etc::sourcelist=$work/sources.list" -o "Dir::Etc::sourceparts=-"
-    -o "Dir::State::Lists=$work/lists" -o "Dir::Cache=$work/cache"
-    -o "APT::Sandbox::User=root")
+    -o "Dir::State::Lists=$work/lists" -o "Dir::Cache=$work/cache")
+  # The private folders live in the user's cache, which apt's own download user may not reach.
+  [ "$(id -u)" -eq 0 ] && opts+=(-o "APT::Sandbox::User=root")
   log "fetching Debian's JUCE $JUCE_DEB_VERSION source package"
   apt-get "${opts[@]}" update -q >&2
   (cd "$work/src" && apt-get "${opts[@]}" source --download-only "juce=$JUCE_DEB_VERSION" >&2)

@@ -24,6 +24,12 @@ target_sources(Sonderlith PRIVATE
     plugin/PluginParameters.cpp
     plugin/PluginAudioProcessor.cpp
     editor/PluginProcessorEditor.cpp
+    persistence/FactoryOverrides.cpp
+    persistence/PlatformFolders.cpp
+    persistence/PresetManager.cpp
+    persistence/SafeFileWrite.cpp
+    persistence/TransferFunctionPreset.cpp
+    persistence/UserSettings.cpp
     persistence/ValueTreeStreamCheck.cpp)
 
 target_include_directories(Sonderlith PUBLIC "${CMAKE_SOURCE_DIR}")

@@ -3,6 +3,9 @@
 #include "dsp/CaptureAlignment.h"
 #include "dsp/TransferFunctionEstimator.h"
 #include "editor/PluginProcessorEditor.h"
+#include "persistence/PlatformFolders.h"
+#include "persistence/TransferFunctionPreset.h"
+#include "persistence/UserSettings.h"
 #include "persistence/ValueTreeStreamCheck.h"
 #include "plugin/PluginParameters.h"
 
@@ -27,6 +30,14 @@ PluginAudioProcessor::PluginAudioProcessor()
       parameters (*this, &undoManager, "PARAMETERS", createParameterLayout()),
       aliveFlag (std::make_shared<std::atomic<bool>> (true))
 {
+    presetManager = std::make_unique<PresetManager> (
+        [this] (juce::MemoryBlock& block, const juce::File&) { exportTransferFunctionPreset (block); },
+        [this] (const void* data, int size, const juce::File&) { restoreTransferFunction (data, size); },
+        [] { return juce::String(); },
+        [] (const juce::String&) {},
+        "tfunc",
+        PlatformFolders::factoryPresetFolder(),
+        PlatformFolders::userPresetFolder());
 }
 
 PluginAudioProcessor::~PluginAudioProcessor()
@@ -118,12 +129,52 @@ void PluginAudioProcessor::writeSmoothedBinsToTransferFunction (const std::vecto
     for (int i = 0; i < count; ++i)
         transferFunction.store (i, bins[(size_t) i]);
 
+    notifyTransferFunctionChanged();
+}
+
+// Always posted, so the callback runs on the message thread after the whole
+// table is written, never from inside the write.
+void PluginAudioProcessor::notifyTransferFunctionChanged()
+{
     if (onTransferFunctionChanged)
         juce::MessageManager::callAsync ([callback = onTransferFunctionChanged]
                                          {
                                              if (callback)
                                                  callback();
                                          });
+}
+
+void PluginAudioProcessor::exportTransferFunctionPreset (juce::MemoryBlock& dest)
+{
+    dest.reset();
+    std::vector<double> table (16384, 0.0);
+    for (int i = 0; i < juce::jmin (16384, (int) transferFunction.getSize()); ++i)
+        table[(size_t) i] = transferFunction.load (i);
+
+    auto result = writeTransferFunctionPreset (table, loadArtistName());
+    if (result.ok)
+        dest = std::move (result.data);
+}
+
+void PluginAudioProcessor::restoreTransferFunction (const void* data, int size)
+{
+    if (data == nullptr || size <= 0)
+        return;
+
+    const auto tree = parsePresetBytes (data, (size_t) size);
+    if (! tree.isValid() || ! tree.hasType ("Preset"))
+        return;
+    const auto version = presetFormatVersion (tree);
+    if (version < 3 || version > 5)
+        return;
+
+    const auto result = readTransferFunctionPreset (tree);
+    if (! result.ok)
+        return;
+
+    for (int i = 0; i < juce::jmin ((int) result.table.size(), (int) transferFunction.getSize()); ++i)
+        transferFunction.store (i, result.table[(size_t) i]);
+    notifyTransferFunctionChanged();
 }
 
 const juce::String PluginAudioProcessor::getName() const { return "Sonderlith"; }

@@ -2,6 +2,7 @@
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
+#include "persistence/PresetManager.h"
 #include "plugin/CaptureRing.h"
 #include "plugin/TransferFunctionTable.h"
 
@@ -52,9 +53,13 @@ public:
     void refitTransferFunction();
     void writeSmoothedBinsToTransferFunction (const std::vector<double>& bins);
 
+    // Preset file bytes of the current table, and loading a table from them.
+    void exportTransferFunctionPreset (juce::MemoryBlock& dest);
+    void restoreTransferFunction (const void* data, int size);
+
     juce::AudioProcessorValueTreeState parameters;
     juce::UndoManager undoManager;
-    // presetManager (construction step 6) joins here with the preset files.
+    std::unique_ptr<PresetManager> presetManager;
     CaptureRing captureRing;
     TransferFunctionTable transferFunction;
     std::function<void()> onTransferFunctionChanged;
@@ -77,6 +82,7 @@ private:
     static BusesProperties makeBusesProperties();
     void appendUnpairedSamples (const double* y, int n) noexcept;
     void completeRefit (FitResult result);
+    void notifyTransferFunctionChanged();
 
 public:
     bool isRefitInProgress() const noexcept { return refitInProgress.load(); }

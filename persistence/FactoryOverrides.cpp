@@ -24,8 +24,12 @@ juce::ValueTree loadFactoryOverrides()
     const auto file = factoryOverridesFile();
     if (file.getFullPathName().isEmpty() || ! file.existsAsFile())
         return juce::ValueTree (overridesType);
+    return parseFactoryOverrides (file.loadFileAsString());
+}
 
-    const auto xml = juce::XmlDocument::parse (file);
+juce::ValueTree parseFactoryOverrides (const juce::String& xmlText)
+{
+    const auto xml = juce::XmlDocument::parse (xmlText);
     if (xml == nullptr)
         return juce::ValueTree (overridesType);
 

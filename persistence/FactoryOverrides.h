@@ -8,6 +8,10 @@
 juce::ValueTree loadFactoryOverrides();
 bool isFactoryPresetHidden (const juce::String& key);
 
+// The overrides tree from XML text: an empty "FactoryOverrides" tree unless the
+// text parses and its root element is "FactoryOverrides".
+juce::ValueTree parseFactoryOverrides (const juce::String& xmlText);
+
 // The same lookup on an already loaded overrides tree (one read per scan).
 bool isHiddenIn (const juce::ValueTree& overrides, const juce::String& key);
 

@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets with clang (ASan + UBSan) and runs each one for
+# a bounded time, starting from the committed seed corpora.
+#   scripts/fuzz.sh [seconds per target, default 30] [target name...]
+source "$(dirname "$0")/common.sh"
+seconds="${1:-30}"; shift || true
+targets=("$@")
+[ ${#targets[@]} -gt 0 ] || targets=(FuzzPresetBytes FuzzPresetTree FuzzStateBytes FuzzOverridesXml)
+
+build="$SONDERLITH_ROOT/build-fuzz"
+CC=clang CXX=clang++ sonderlith_configure "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONDERLITH_FUZZ=ON \
+  -DSONDERLITH_BUILD_TESTS=OFF -DSONDERLITH_BUILD_BENCHMARKS=OFF
+cmake --build "$build" --target "${targets[@]}"
+
+export ASAN_OPTIONS="detect_leaks=1 allocator_may_return_null=0"
+export UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1"
+for target in "${targets[@]}"; do
+  work="$build/corpus/$target"
+  mkdir -p "$work"
+  cp -n "$SONDERLITH_ROOT/tests/fuzz/corpus/$target/"* "$work/" 2>/dev/null || true
+  echo "fuzzing $target for ${seconds}s"
+  "$build/tests/fuzz/$target" "$work" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    -malloc_limit_mb=512 -max_len=300000 -print_final_stats=1 -artifact_prefix="$build/$target-" 2>&1 \
+    | grep -E "^(#[0-9]+ +DONE|stat::number_of_executed_units|==|SUMMARY|INFO: a leak|ERROR)|runtime error" || true
+  status=${PIPESTATUS[0]}
+  [ "$status" -eq 0 ] || { echo "$target found a problem (exit $status); see $build/$target-*"; exit 1; }
+done
+echo "fuzzing: all targets clean"

@@ -1,0 +1,15 @@
+// The factory overrides file's text through the parser and the lookup.
+#include "persistence/FactoryOverrides.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
+{
+    static fuzz::Environment environment;
+    const auto text = juce::String::fromUTF8 (reinterpret_cast<const char*> (data), (int) size);
+    const auto tree = parseFactoryOverrides (text);
+    if (! tree.hasType ("FactoryOverrides"))
+        __builtin_trap();
+    isHiddenIn (tree, "Transfer Functions/Warm.tfunc");
+    isHiddenIn (tree, "");
+    return 0;
+}

@@ -1,0 +1,17 @@
+// Host state bytes: whatever they are, the processor survives and keeps
+// answering with a valid state.
+#include "plugin/PluginAudioProcessor.h"
+#include "tests/fuzz/FuzzSupport.h"
+
+extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
+{
+    static fuzz::Environment environment;
+    static PluginAudioProcessor processor;
+    processor.setStateInformation (data, (int) size);
+
+    juce::MemoryBlock state;
+    processor.getStateInformation (state);
+    if (state.isEmpty())
+        __builtin_trap();
+    return 0;
+}

@@ -32,6 +32,19 @@ target_sources(Sonderlith PRIVATE
     persistence/UserSettings.cpp
     persistence/ValueTreeStreamCheck.cpp)
 
+target_sources(Sonderlith PRIVATE
+    ui_core/DesignTokens.cpp
+    ui_core/Fonts.cpp
+    ui_core/GlowLayer.cpp
+    ui_core/PhosphorBlur.cpp
+    ui_core/ThemeColours.cpp)
+
+# The ten embedded fonts, each turned into a typeface once from memory.
+file(GLOB SONDERLITH_FONT_FILES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/resources/fonts/*.ttf")
+juce_add_binary_data(SonderlithFonts HEADER_NAME SonderlithFonts.h NAMESPACE SonderlithFonts SOURCES ${SONDERLITH_FONT_FILES})
+set_target_properties(SonderlithFonts PROPERTIES POSITION_INDEPENDENT_CODE ON)
+target_link_libraries(Sonderlith PRIVATE SonderlithFonts)
+
 target_include_directories(Sonderlith PUBLIC "${CMAKE_SOURCE_DIR}")
 
 target_compile_definitions(Sonderlith PUBLIC

@@ -1,0 +1,148 @@
+#include "ui_core/GlowLayer.h"
+#include "ui_core/PhosphorBlur.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+using namespace ui_core;
+
+namespace
+{
+juce::Image blank (int w, int h) { return juce::Image (juce::Image::ARGB, w, h, true, juce::SoftwareImageType()); }
+
+std::uint32_t rawPixel (const juce::Image& image, int x, int y)
+{
+    const juce::Image::BitmapData data (image, juce::Image::BitmapData::readOnly);
+    std::uint32_t p;
+    std::memcpy (&p, data.getPixelPointer (x, y), 4);
+    return p;
+}
+
+bool samePixels (const juce::Image& a, const juce::Image& b)
+{
+    for (int y = 0; y < a.getHeight(); ++y)
+        for (int x = 0; x < a.getWidth(); ++x)
+            if (rawPixel (a, x, y) != rawPixel (b, x, y))
+                return false;
+    return true;
+}
+
+juce::Image randomPremultiplied (int w, int h, unsigned seed)
+{
+    auto image = blank (w, h);
+    std::mt19937 rng (seed);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            image.setPixelAt (x, y, juce::Colour ((juce::uint8) rng(), (juce::uint8) rng(), (juce::uint8) rng(), (juce::uint8) rng()));
+    return image;
+}
+} // namespace
+
+TEST (PhosphorBlur, singlePixelWithRadiusOne)
+{
+    auto image = blank (9, 9);
+    image.setPixelAt (4, 4, juce::Colours::white);
+    makeStackBlur (1)->apply (image);
+
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 9; ++x)
+        {
+            const auto dx = std::abs (x - 4), dy = std::abs (y - 4);
+            const int expected = dx == 0 && dy == 0 ? 63 : (dx + dy == 1 ? 31 : (dx == 1 && dy == 1 ? 15 : 0));
+            ASSERT_EQ ((int) (rawPixel (image, x, y) >> 24), expected) << x << "," << y;
+            ASSERT_EQ ((int) (rawPixel (image, x, y) & 0xff), expected) << x << "," << y;
+        }
+}
+
+TEST (PhosphorBlur, uniformImagesAndRadiusClamping)
+{
+    auto uniform = blank (37, 23);
+    uniform.clear (uniform.getBounds(), juce::Colour (0x80402010));
+    const auto before = uniform.createCopy();
+    makeStackBlur (7)->apply (uniform);
+    EXPECT_TRUE (samePixels (uniform, before));
+
+    const auto source = randomPremultiplied (20, 20, 3);
+    struct Case
+    {
+        int radius, sameAs;
+    };
+    for (const auto& c : { Case { 0, 1 }, Case { -5, 1 }, Case { 40, 31 } })
+    {
+        auto a = source.createCopy(), b = source.createCopy();
+        makeStackBlur (c.radius)->apply (a);
+        makeStackBlur (c.sameAs)->apply (b);
+        EXPECT_TRUE (samePixels (a, b)) << "radius " << c.radius;
+    }
+}
+
+TEST (PhosphorBlur, fourLinePathEqualsTheDirectPath)
+{
+    unsigned seed = 1;
+    for (int w : { 1, 3, 4, 5, 8, 17, 64, 131 })
+        for (int h : { 1, 2, 4, 7, 9, 33 })
+            for (int r : { 1, 2, 5, 31 })
+            {
+                const auto source = randomPremultiplied (w, h, seed++);
+                auto fast = source.createCopy(), direct = source.createCopy();
+                makeStackBlur (r)->apply (fast);
+                stackBlurDirect (direct, r);
+                ASSERT_TRUE (samePixels (fast, direct)) << w << "x" << h << " r" << r;
+            }
+
+    // The largest sums: all channels at 255 everywhere but one pixel.
+    auto bright = blank (16, 16);
+    bright.clear (bright.getBounds(), juce::Colours::white);
+    bright.setPixelAt (3, 3, juce::Colours::transparentBlack);
+    auto direct = bright.createCopy();
+    makeStackBlur (31)->apply (bright);
+    stackBlurDirect (direct, 31);
+    EXPECT_TRUE (samePixels (bright, direct));
+}
+
+TEST (GlowLayer, imageGeometryFramesAndNoAccumulation)
+{
+    GlowLayer layer;
+    layer.configure (juce::Colours::red, 2.0f, 0.716f, 24.0f, 1.0f, 1.0f);
+    EXPECT_EQ (layer.framesRemaining, 30);
+
+    juce::Path path;
+    path.startNewSubPath (20, 20);
+    path.lineTo (300, 200);
+    const juce::Rectangle<float> area (14, 6, 588, 288);
+
+    auto canvas = blank (700, 400);
+    {
+        juce::Graphics g (canvas);
+        layer.render (g, path, area);
+    }
+    EXPECT_EQ (layer.getImage().getWidth(), 344);
+    EXPECT_EQ (layer.getImage().getHeight(), 194);
+    EXPECT_EQ (layer.getDestArea(), juce::Rectangle<float> (-36, -44, 688, 388));
+    EXPECT_EQ (layer.framesRemaining, 29);
+    EXPECT_EQ (layer.getBlurLevel(), 2);
+    const auto first = layer.getImage().createCopy();
+
+    {
+        juce::Graphics g (canvas);
+        layer.render (g, path, area);
+    }
+    EXPECT_TRUE (samePixels (first, layer.getImage())) << "nothing accumulates between renders";
+
+    layer.configure (juce::Colours::red, 3.0f, 0.716f, 24.0f, 1.0f, 1.0f);
+    EXPECT_EQ (layer.framesRemaining, 30);
+    {
+        juce::Graphics g (canvas);
+        layer.render (g, path, area);
+    }
+    EXPECT_EQ (layer.getBlurLevel(), 3);
+    EXPECT_EQ (layer.framesRemaining, 29);
+
+    layer.configure (juce::Colours::blue, 3.0f, 0.2f, 24.0f, 1.0f, 0.5f);
+    EXPECT_EQ (layer.framesRemaining, 29) << "colour, intensity and alpha alone keep the counter";
+
+    layer.reset();
+    EXPECT_FALSE (layer.getImage().isValid());
+    EXPECT_EQ (layer.framesRemaining, 0);
+}

@@ -36,6 +36,9 @@ target_sources(Sonderlith PRIVATE
     ui_core/DesignTokens.cpp
     ui_core/Fonts.cpp
     ui_core/GlowLayer.cpp
+    ui_core/GlowSpillOverlay.cpp
+    ui_core/PlotFeedBuilders.cpp
+    ui_core/WaveformVisualizer.cpp
     ui_core/PhosphorBlur.cpp
     ui_core/ThemeColours.cpp)
 

@@ -103,6 +103,7 @@ void GlowSpillOverlay::requestSpillRepaint()
         return;
     lastRepaintMs = now;
     dirty = true;
+    ++issuedRepaints;
 
     const auto hole = holeInOverlay().getSmallestIntegerContainer().getIntersection (getLocalBounds());
     if (hole.getWidth() > 0 && hole.getHeight() > 0)

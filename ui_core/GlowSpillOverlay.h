@@ -26,6 +26,7 @@ public:
     void requestSpillRepaint();
 
     const juce::Image& getSpillImage() const noexcept { return spillImage; }
+    int getIssuedRepaints() const noexcept { return issuedRepaints; }
     juce::Rectangle<float> getDestArea() const noexcept { return destArea; }
 
 private:
@@ -46,6 +47,7 @@ private:
     bool needsRender = true;
     double lastRepaintMs = 0.0;
     double repaintIntervalMs = 33.0;
+    int issuedRepaints = 0;
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (GlowSpillOverlay)
 };

@@ -283,6 +283,9 @@ void WaveformVisualizer::stroke (juce::Graphics& g, const juce::Path& path, juce
 
 void WaveformVisualizer::paintTrace (juce::Graphics& g)
 {
+    // The scope's layer is idle here; frames it was given would otherwise keep
+    // the plot repainting at the display rate forever.
+    secondaryGlow->framesRemaining = 0;
     primaryTrace.clear();
     if (! hasPoints || points.size() < 2)
         return;

@@ -1,6 +1,7 @@
 #include "persistence/FactoryOverrides.h"
 
 #include "persistence/PlatformFolders.h"
+#include "persistence/ValueTreeStreamCheck.h"
 
 namespace
 {
@@ -24,12 +25,26 @@ juce::ValueTree loadFactoryOverrides()
     const auto file = factoryOverridesFile();
     if (file.getFullPathName().isEmpty() || ! file.existsAsFile())
         return juce::ValueTree (overridesType);
-    return parseFactoryOverrides (file.loadFileAsString());
+    juce::MemoryBlock bytes;
+    if (! file.loadFileAsData (bytes))
+        return juce::ValueTree (overridesType);
+    return parseFactoryOverrides (bytes.getData(), bytes.getSize());
 }
 
-juce::ValueTree parseFactoryOverrides (const juce::String& xmlText)
+juce::ValueTree parseFactoryOverrides (const void* data, size_t size)
 {
-    const auto xml = juce::XmlDocument::parse (xmlText);
+    // The toolkit's XML reader walks UTF-8 by trusting lead bytes, so text that
+    // is not valid UTF-8 is refused before it gets there.
+    auto* bytes = static_cast<const char*> (data);
+    if (size >= 3 && (juce::uint8) bytes[0] == 0xef && (juce::uint8) bytes[1] == 0xbb && (juce::uint8) bytes[2] == 0xbf)
+    {
+        bytes += 3;
+        size -= 3;
+    }
+    if (data == nullptr || ! isValidUtf8 (bytes, size))
+        return juce::ValueTree (overridesType);
+
+    const auto xml = juce::XmlDocument::parse (juce::String::fromUTF8 (bytes, (int) size));
     if (xml == nullptr)
         return juce::ValueTree (overridesType);
 

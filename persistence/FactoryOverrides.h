@@ -8,9 +8,9 @@
 juce::ValueTree loadFactoryOverrides();
 bool isFactoryPresetHidden (const juce::String& key);
 
-// The overrides tree from XML text: an empty "FactoryOverrides" tree unless the
-// text parses and its root element is "FactoryOverrides".
-juce::ValueTree parseFactoryOverrides (const juce::String& xmlText);
+// The overrides tree from the file's bytes: an empty "FactoryOverrides" tree
+// unless they are UTF-8 XML that parses with the root "FactoryOverrides".
+juce::ValueTree parseFactoryOverrides (const void* data, size_t size);
 
 // The same lookup on an already loaded overrides tree (one read per scan).
 bool isHiddenIn (const juce::ValueTree& overrides, const juce::String& key);

@@ -128,7 +128,17 @@ PresetWriteResult writeTransferFunctionPreset (const std::vector<double>& table,
 
 int presetFormatVersion (const juce::ValueTree& tree)
 {
-    return (int) tree.getProperty ("formatVersion");
+    // As the toolkit converts it, but a double outside the int range (or NaN)
+    // from a hostile file counts as no version instead of undefined behaviour.
+    const auto& version = tree.getProperty ("formatVersion");
+    if (version.isDouble())
+    {
+        const auto d = (double) version;
+        return std::isfinite (d) && std::abs (d) < 1.0e9 ? (int) d : 0;
+    }
+    if (version.isInt64())
+        return (int) juce::jlimit ((juce::int64) -1000000000, (juce::int64) 1000000000, (juce::int64) version);
+    return (int) version;
 }
 
 PresetReadResult readTransferFunctionPreset (const juce::ValueTree& tree)

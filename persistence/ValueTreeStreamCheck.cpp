@@ -76,9 +76,23 @@ private:
     {
         const auto* start = data + position;
         const auto* end = static_cast<const std::uint8_t*> (std::memchr (start, 0, remaining()));
-        if (end == nullptr || end == start)
+        if (end == nullptr || end == start || ! isValidUtf8 (start, (std::size_t) (end - start)))
             return false;
         position += (std::size_t) (end - start) + 1;
+        return true;
+    }
+
+    // A string value: its bytes end with the terminator the writer adds.
+    bool stringPayload (std::size_t payload)
+    {
+        if (payload > remaining())
+            return false;
+        const auto* start = data + position;
+        const auto* end = static_cast<const std::uint8_t*> (std::memchr (start, 0, payload));
+        const auto length = end != nullptr ? (std::size_t) (end - start) : payload;
+        if (! isValidUtf8 (start, length))
+            return false;
+        position += payload;
         return true;
     }
 
@@ -114,7 +128,7 @@ private:
                         return false;
                 return true;
             }
-            case stringMarker:
+            case stringMarker: return stringPayload (payload);
             case binaryMarker:
             default: return skip (payload);
         }
@@ -126,6 +140,34 @@ private:
     int maxDepth;
 };
 } // namespace
+
+bool isValidUtf8 (const void* data, std::size_t size) noexcept
+{
+    const auto* bytes = static_cast<const std::uint8_t*> (data);
+    for (std::size_t i = 0; i < size;)
+    {
+        const auto lead = bytes[i];
+        std::size_t continuation = 0;
+        if (lead < 0x80)
+            continuation = 0;
+        else if (lead >= 0xc2 && lead <= 0xdf)
+            continuation = 1;
+        else if (lead >= 0xe0 && lead <= 0xef)
+            continuation = 2;
+        else if (lead >= 0xf0 && lead <= 0xf4)
+            continuation = 3;
+        else
+            return false;
+
+        if (continuation > size - i - 1)
+            return false;
+        for (std::size_t k = 1; k <= continuation; ++k)
+            if ((bytes[i + k] & 0xc0) != 0x80)
+                return false;
+        i += continuation + 1;
+    }
+    return true;
+}
 
 bool isWellFormedValueTreeStream (const void* data, std::size_t size, int maxDepth) noexcept
 {

@@ -273,7 +273,7 @@ void PluginAudioProcessor::setStateInformation (const void* data, int sizeInByte
         return;
 
     const auto tree = juce::ValueTree::readFromData (data, (size_t) sizeInBytes);
-    if (tree.isValid())
+    if (tree.isValid() && stateValuesAreSane (tree))
         parameters.replaceState (tree);
 }
 

@@ -64,7 +64,16 @@ int readSmoothing (const juce::AudioProcessorValueTreeState& state)
 float readFloat (const juce::AudioProcessorValueTreeState& state, const juce::String& parameterId)
 {
     auto* value = state.getRawParameterValue (parameterId);
-    return value != nullptr ? value->load() : 0.0f;
+    if (value == nullptr)
+        return 0.0f;
+    const auto v = value->load();
+    if (std::isfinite (v))
+        return v;
+
+    // A host that automates with NaN or infinity gets the default, never a
+    // value that would poison alignment or integer conversions.
+    auto* parameter = state.getParameter (parameterId);
+    return parameter->convertFrom0to1 (parameter->getDefaultValue());
 }
 
 int captureLengthSamples (int captureLengthIndex) noexcept
@@ -77,4 +86,20 @@ int timeWindowSamples (int timeWindowIndex) noexcept
 {
     static constexpr std::array<int, 5> windows { 500, 1024, 2048, 4096, 8192 };
     return windows[(size_t) juce::jlimit (0, 4, timeWindowIndex)];
+}
+
+bool stateValuesAreSane (const juce::ValueTree& state)
+{
+    for (const auto& child : state)
+    {
+        if (! child.hasProperty ("value"))
+            continue;
+        const auto& value = child.getProperty ("value");
+        if (! (value.isInt() || value.isInt64() || value.isDouble() || value.isBool() || value.isString()))
+            return false;
+        const auto v = value.isString() ? value.toString().getDoubleValue() : (double) value;
+        if (! std::isfinite (v) || std::abs (v) > 1.0e9)
+            return false;
+    }
+    return true;
 }

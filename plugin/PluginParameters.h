@@ -23,7 +23,11 @@ juce::AudioProcessorValueTreeState::ParameterLayout createParameterLayout();
 int choiceIndexFromValue (float value, int numChoices) noexcept;
 int readChoiceIndex (const juce::AudioProcessorValueTreeState& state, const juce::String& parameterId);
 
-// "smoothing" is truncated, not rounded.
+// True when every parameter value in a state tree is a finite number in a sane
+// range: anything else can only come from damaged or hostile bytes.
+bool stateValuesAreSane (const juce::ValueTree& state);
+
+// "smoothing" is truncated, not rounded. Non-finite values read as the default.
 int readSmoothing (const juce::AudioProcessorValueTreeState& state);
 float readFloat (const juce::AudioProcessorValueTreeState& state, const juce::String& parameterId);
 

@@ -5,8 +5,7 @@
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 {
     static fuzz::Environment environment;
-    const auto text = juce::String::fromUTF8 (reinterpret_cast<const char*> (data), (int) size);
-    const auto tree = parseFactoryOverrides (text);
+    const auto tree = parseFactoryOverrides (data, size);
     if (! tree.hasType ("FactoryOverrides"))
         __builtin_trap();
     isHiddenIn (tree, "Transfer Functions/Warm.tfunc");

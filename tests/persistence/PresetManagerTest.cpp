@@ -84,6 +84,24 @@ TEST (FactoryOverrides, hiddenValuesAndMatching)
     }
 }
 
+TEST (FactoryOverrides, invalidUtf8AndByteOrderMark)
+{
+    test::TemporaryFolders folders;
+    const auto file = folders.company().getChildFile ("factory-overrides.xml");
+    folders.company().createDirectory();
+
+    const juce::String valid = "<FactoryOverrides>" + entry ("Transfer Functions/Warm.tfunc", " hidden=\"1\"") + "</FactoryOverrides>";
+    juce::MemoryBlock withBom ("\xef\xbb\xbf", 3);
+    withBom.append (valid.toRawUTF8(), valid.getNumBytesAsUTF8());
+    file.replaceWithData (withBom.getData(), withBom.getSize());
+    EXPECT_TRUE (isFactoryPresetHidden ("Transfer Functions/Warm.tfunc")) << "a UTF-8 byte-order mark is fine";
+
+    juce::MemoryBlock broken (valid.toRawUTF8(), valid.getNumBytesAsUTF8());
+    broken.append ("\xff\xff\xf0", 3);
+    file.replaceWithData (broken.getData(), broken.getSize());
+    EXPECT_FALSE (isFactoryPresetHidden ("Transfer Functions/Warm.tfunc")) << "bytes that are not UTF-8 count as an empty file";
+}
+
 TEST (PresetManager, constructionCreatesTheUserFolderButScansNothing)
 {
     test::TemporaryFolders folders;

@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace
 {
@@ -193,6 +194,8 @@ TEST (TransferFunctionPreset, readerErrorsInTheirOrder)
         { "no version", presetWith ({}, { { "dataF32", floatsBlock ({ 1.0f }) } }), "Unsupported format version: 0 (expected 3, 4, or 5)" },
         { "version 6", presetWith (6, { { "dataF32", floatsBlock ({ 1.0f }) } }), "Unsupported format version: 6 (expected 3, 4, or 5)" },
         { "version 2", presetWith (2, {}), "Unsupported format version: 2 (expected 3, 4, or 5)" },
+        { "version 9e223", presetWith (9.0e223, {}), "Unsupported format version: 0 (expected 3, 4, or 5)" },
+        { "version NaN", presetWith (std::numeric_limits<double>::quiet_NaN(), {}), "Unsupported format version: 0 (expected 3, 4, or 5)" },
         { "no transferFunction", [] { juce::ValueTree t ("Preset"); t.setProperty ("formatVersion", 5, nullptr); return t; }(),
           "Missing transferFunction element" },
         { "no data", presetWith (5, { { "compression", "zlib" } }), "Missing or invalid baseLayer element" },

@@ -75,6 +75,9 @@ TEST (ValueTreeStreamCheck, rejectsCountsAndSizesTheDataCannotHold)
         { "double cut short", bytes ({ 'A', 0, 1, 1, 'p', 0, 1, 3, 4, 0, 0, 0 }) },
         { "array claiming a million elements", bytes ({ 'A', 0, 1, 1, 'p', 0, 1, 6, 7, 3, 0x40, 0x42, 0x0f, 0 }) },
         { "empty property name", bytes ({ 'A', 0, 1, 1, 0, 1, 2, 0 }) },
+        { "type with a lying lead byte", bytes ({ 'A', 0xf0, 0, 0, 0 }) },
+        { "string value ending in a lead byte", bytes ({ 'A', 0, 1, 1, 'p', 0, 1, 4, 5, 'x', 0xe2, 0, 0 }) },
+        { "name with a stray continuation byte", bytes ({ 'A', 0, 1, 1, 0x80, 0, 1, 2, 0 }) },
     };
 
     for (const auto& c : cases)
@@ -108,4 +111,17 @@ TEST (ValueTreeStreamCheck, limitsNesting)
     for (int i = 0; i < 300000; ++i)
         hostile.insert (hostile.end(), { 'L', 0, 0, 1 });
     EXPECT_FALSE (isWellFormedValueTreeStream (hostile.data(), hostile.size()));
+}
+
+TEST (ValueTreeStreamCheck, utf8Validation)
+{
+    struct Case
+    {
+        std::vector<std::uint8_t> text;
+        bool valid;
+    };
+    for (const auto& c : { Case { { 'a', 'b' }, true }, Case { { 0xc3, 0xbc }, true }, Case { { 0xe2, 0x82, 0xac }, true },
+                           Case { { 0xf0, 0x9f, 0x8e, 0xb5 }, true }, Case { { 0xc3 }, false }, Case { { 0xff }, false },
+                           Case { { 0xc0, 0x80 }, false }, Case { { 0xe2, 0x28, 0xa1 }, false }, Case { { 0xf8, 0x80, 0x80, 0x80, 0x80 }, false } })
+        EXPECT_EQ (isValidUtf8 (c.text.data(), c.text.size()), c.valid) << (int) c.text[0];
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <thread>
 #include <vector>
@@ -148,21 +149,28 @@ TEST (CaptureRing, concurrentReadsAreNeverTorn)
                                 pushRunningIndex (ring, index, 512 * 64, 512);
                         });
 
+    // Before the first consistent read the fallback is all zeros, which is
+    // allowed; anything else must be one contiguous run.
     constexpr int readSize = 8192;
     std::vector<double> x (readSize), y (readSize);
-    int reads = 0;
-    for (; reads < 400; ++reads)
+    int contiguousReads = 0;
+    for (int read = 0; read < 400; ++read)
     {
         ring.readLatest (x.data(), y.data(), readSize);
+        const auto allZero = std::all_of (x.begin(), x.end(), [] (double v) { return v == 0.0; })
+                          && std::all_of (y.begin(), y.end(), [] (double v) { return v == 0.0; });
+        if (allZero && contiguousReads == 0)
+            continue;
         for (int i = 0; i < readSize; ++i)
         {
-            ASSERT_EQ (y[(size_t) i], -x[(size_t) i]) << "read " << reads << " at " << i;
+            ASSERT_EQ (y[(size_t) i], -x[(size_t) i]) << "read " << read << " at " << i;
             if (i > 0)
-                ASSERT_EQ (x[(size_t) i], x[(size_t) i - 1] + 1.0) << "read " << reads << " at " << i;
+                ASSERT_EQ (x[(size_t) i], x[(size_t) i - 1] + 1.0) << "read " << read << " at " << i;
         }
+        ++contiguousReads;
     }
 
     stop = true;
     writer.join();
-    EXPECT_EQ (reads, 400);
+    EXPECT_GT (contiguousReads, 0);
 }

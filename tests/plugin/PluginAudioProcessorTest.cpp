@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 
 using Set = juce::AudioChannelSet;
 
@@ -145,6 +146,9 @@ TEST (PluginAudioProcessor, choiceValuesAreRoundedAndClamped)
     EXPECT_EQ (captureLengthSamples (choiceIndexFromValue (-1.0f, 4)), 16384);
 
     PluginAudioProcessor p;
+    p.getParameters()[2]->setValue (std::numeric_limits<float>::quiet_NaN()); // a misbehaving host
+    EXPECT_EQ (readFloat (p.parameters, "latencyX"), 0.0f) << "non-finite automation reads as the default";
+
     test::setParameter (p, "smoothing", 73.0f);
     EXPECT_EQ (readSmoothing (p.parameters), 73);
     test::setParameter (p, "captureLength", 0.0f);

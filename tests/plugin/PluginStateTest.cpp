@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace
 {
 const std::pair<const char*, float> nonDefaultValues[] = {
@@ -57,6 +59,21 @@ TEST (PluginState, unreadableBlobsChangeNothing)
     const auto validBlob = [] { PluginAudioProcessor p; return stateOf (p); }();
     const char garbage[] = "\x01\x02 definitely not a value tree \xff\xfe";
     const unsigned char hugeChildCount[] = { 'P', 0, 0, 4, 0xff, 0xff, 0xff, 0x7f };
+    auto stateWithValue = [] (juce::var value)
+    {
+        juce::ValueTree state ("PARAMETERS"), param ("PARAM");
+        param.setProperty ("id", "latencyX", nullptr);
+        param.setProperty ("value", value, nullptr);
+        state.appendChild (param, nullptr);
+        juce::MemoryBlock block;
+        juce::MemoryOutputStream out (block, false);
+        state.writeToStream (out);
+        out.flush();
+        return block;
+    };
+    const auto nanValue = stateWithValue (std::numeric_limits<double>::quiet_NaN());
+    const auto hugeValue = stateWithValue (1.0e300);
+    const auto nanText = stateWithValue ("nan");
 
     struct Case
     {
@@ -71,7 +88,10 @@ TEST (PluginState, unreadableBlobsChangeNothing)
                            Case { "garbage", garbage, (int) sizeof (garbage) },
                            Case { "truncated", validBlob.getData(), 3 },
                            Case { "truncated late", validBlob.getData(), (int) validBlob.getSize() - 1 },
-                           Case { "two billion children", hugeChildCount, (int) sizeof (hugeChildCount) } })
+                           Case { "two billion children", hugeChildCount, (int) sizeof (hugeChildCount) },
+                           Case { "NaN value", nanValue.getData(), (int) nanValue.getSize() },
+                           Case { "1e300 value", hugeValue.getData(), (int) hugeValue.getSize() },
+                           Case { "\"nan\" text value", nanText.getData(), (int) nanText.getSize() } })
     {
         SCOPED_TRACE (c.name);
         PluginAudioProcessor p;

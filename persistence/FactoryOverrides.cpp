@@ -7,6 +7,34 @@ namespace
 {
 const juce::Identifier overridesType ("FactoryOverrides");
 
+// The toolkit's reader runs past the end of the text on a malformed character
+// reference ("&#x" at the end, too many digits): every '&' must start a
+// complete, valid reference.
+bool referencesAreWellFormed (const juce::String& text)
+{
+    for (auto position = text.indexOfChar ('&'); position >= 0; position = text.indexOfChar (position + 1, '&'))
+    {
+        const auto end = text.indexOfChar (position, ';');
+        if (end < 0 || end - position > 10)
+            return false;
+        const auto name = text.substring (position + 1, end);
+        if (name.equalsIgnoreCase ("amp") || name.equalsIgnoreCase ("quot") || name.equalsIgnoreCase ("apos")
+            || name.equalsIgnoreCase ("lt") || name.equalsIgnoreCase ("gt"))
+            continue;
+        if (! name.startsWithChar ('#') || name.length() < 2)
+            return false;
+
+        const auto hex = name[1] == 'x' || name[1] == 'X';
+        const auto digits = name.substring (hex ? 2 : 1);
+        if (digits.isEmpty() || digits.length() > 7 || ! digits.containsOnly (hex ? "0123456789abcdefABCDEF" : "0123456789"))
+            return false;
+        const auto code = hex ? digits.getHexValue64() : digits.getLargeIntValue();
+        if (code <= 0 || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff))
+            return false;
+    }
+    return true;
+}
+
 // Any non-zero integer, or "true" / "yes" in any case, after trimming.
 bool readsAsTrue (const juce::var& value)
 {
@@ -44,7 +72,14 @@ juce::ValueTree parseFactoryOverrides (const void* data, size_t size)
     if (data == nullptr || ! isValidUtf8 (bytes, size))
         return juce::ValueTree (overridesType);
 
-    const auto xml = juce::XmlDocument::parse (juce::String::fromUTF8 (bytes, (int) size));
+    // The toolkit's reader loops forever on a processing instruction followed
+    // by text inside an element; only the leading XML declaration may use one.
+    const auto text = juce::String::fromUTF8 (bytes, (int) size);
+    const auto body = text.trimStart().startsWith ("<?") ? text.trimStart().fromFirstOccurrenceOf ("?>", false, false) : text;
+    if (body.contains ("<?") || ! referencesAreWellFormed (text))
+        return juce::ValueTree (overridesType);
+
+    const auto xml = juce::XmlDocument::parse (text);
     if (xml == nullptr)
         return juce::ValueTree (overridesType);
 

@@ -143,27 +143,42 @@ private:
 
 bool isValidUtf8 (const void* data, std::size_t size) noexcept
 {
+    // Well-formed UTF-8 as RFC 3629 defines it: no overlong forms, no
+    // surrogates, nothing above U+10FFFF. The toolkit re-encodes what it
+    // decodes, so anything looser can change a string's length under it.
     const auto* bytes = static_cast<const std::uint8_t*> (data);
     for (std::size_t i = 0; i < size;)
     {
         const auto lead = bytes[i];
         std::size_t continuation = 0;
+        std::uint8_t low = 0x80, high = 0xbf; // range of the first continuation byte
         if (lead < 0x80)
             continuation = 0;
         else if (lead >= 0xc2 && lead <= 0xdf)
             continuation = 1;
         else if (lead >= 0xe0 && lead <= 0xef)
+        {
             continuation = 2;
+            low = lead == 0xe0 ? 0xa0 : 0x80;
+            high = lead == 0xed ? 0x9f : 0xbf;
+        }
         else if (lead >= 0xf0 && lead <= 0xf4)
+        {
             continuation = 3;
+            low = lead == 0xf0 ? 0x90 : 0x80;
+            high = lead == 0xf4 ? 0x8f : 0xbf;
+        }
         else
             return false;
 
         if (continuation > size - i - 1)
             return false;
         for (std::size_t k = 1; k <= continuation; ++k)
-            if ((bytes[i + k] & 0xc0) != 0x80)
+        {
+            const auto b = bytes[i + k];
+            if (k == 1 ? (b < low || b > high) : (b & 0xc0) != 0x80)
                 return false;
+        }
         i += continuation + 1;
     }
     return true;

@@ -6,7 +6,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 {
-    static fuzz::Environment environment;
+    [[maybe_unused]] static auto* environment = new fuzz::Environment(); // never torn down: JUCE's own statics may go first
     const auto result = readTransferFunctionPreset (parsePresetBytes (data, size));
     if (result.ok)
     {

@@ -5,8 +5,8 @@
 
 extern "C" int LLVMFuzzerTestOneInput (const uint8_t* data, size_t size)
 {
-    static fuzz::Environment environment;
-    static PluginAudioProcessor processor;
+    [[maybe_unused]] static auto* environment = new fuzz::Environment(); // never torn down: JUCE's own statics may go first
+    static auto& processor = *new PluginAudioProcessor();
     processor.setStateInformation (data, (int) size);
 
     juce::MemoryBlock state;

@@ -22,5 +22,6 @@ struct Environment
     }
 
     juce::ScopedJuceInitialiser_GUI juce;
+
 };
 } // namespace fuzz

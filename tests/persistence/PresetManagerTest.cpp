@@ -96,6 +96,16 @@ TEST (FactoryOverrides, invalidUtf8AndByteOrderMark)
     file.replaceWithData (withBom.getData(), withBom.getSize());
     EXPECT_TRUE (isFactoryPresetHidden ("Transfer Functions/Warm.tfunc")) << "a UTF-8 byte-order mark is fine";
 
+    file.replaceWithText ("<?xml version=\"1.0\"?>\n" + valid);
+    EXPECT_TRUE (isFactoryPresetHidden ("Transfer Functions/Warm.tfunc")) << "with the usual declaration";
+    file.replaceWithText ("<FactoryOverrides><Entry key=\"a\" hidden=\"1\"/><?pi x?>text</FactoryOverrides>");
+    EXPECT_FALSE (isFactoryPresetHidden ("a")) << "an instruction inside the body would hang the toolkit's reader";
+
+    file.replaceWithText ("<FactoryOverrides><Entry key=\"Transfer Functions/W&#97;rm.tfunc\" hidden=\"&#x31;\"/></FactoryOverrides>");
+    EXPECT_TRUE (isFactoryPresetHidden ("Transfer Functions/Warm.tfunc")) << "character references are read";
+    file.replaceWithText ("<FactoryOverrides><Entry key=\"a\" hidden=\"1\"/>&#x");
+    EXPECT_FALSE (isFactoryPresetHidden ("a")) << "a reference cut off at the end would make the toolkit read past it";
+
     juce::MemoryBlock broken (valid.toRawUTF8(), valid.getNumBytesAsUTF8());
     broken.append ("\xff\xff\xf0", 3);
     file.replaceWithData (broken.getData(), broken.getSize());

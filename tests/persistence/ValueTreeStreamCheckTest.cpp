@@ -122,6 +122,8 @@ TEST (ValueTreeStreamCheck, utf8Validation)
     };
     for (const auto& c : { Case { { 'a', 'b' }, true }, Case { { 0xc3, 0xbc }, true }, Case { { 0xe2, 0x82, 0xac }, true },
                            Case { { 0xf0, 0x9f, 0x8e, 0xb5 }, true }, Case { { 0xc3 }, false }, Case { { 0xff }, false },
-                           Case { { 0xc0, 0x80 }, false }, Case { { 0xe2, 0x28, 0xa1 }, false }, Case { { 0xf8, 0x80, 0x80, 0x80, 0x80 }, false } })
+                           Case { { 0xc0, 0x80 }, false }, Case { { 0xe2, 0x28, 0xa1 }, false }, Case { { 0xf8, 0x80, 0x80, 0x80, 0x80 }, false },
+                           Case { { 0xe0, 0x86, 0x9a }, false }, Case { { 0xed, 0xa0, 0x80 }, false }, Case { { 0xf4, 0x90, 0x80, 0x80 }, false },
+                           Case { { 0xf0, 0x8f, 0xbf, 0xbf }, false }, Case { { 0xef, 0xbf, 0xbf }, true } })
         EXPECT_EQ (isValidUtf8 (c.text.data(), c.text.size()), c.valid) << (int) c.text[0];
 }

@@ -9,11 +9,13 @@ namespace
 {
 std::atomic<std::int64_t> liveBytes { 0 };
 std::atomic<std::int64_t> peakBytes { 0 };
+std::atomic<std::int64_t> allocations { 0 };
 
 void* track (void* p)
 {
     if (p == nullptr)
         throw std::bad_alloc();
+    allocations.fetch_add (1, std::memory_order_relaxed);
     const auto now = liveBytes.fetch_add ((std::int64_t) malloc_usable_size (p)) + (std::int64_t) malloc_usable_size (p);
     auto peak = peakBytes.load();
     while (now > peak && ! peakBytes.compare_exchange_weak (peak, now)) {}
@@ -49,6 +51,8 @@ void operator delete[] (void* p, std::size_t, std::align_val_t) noexcept { relea
 
 namespace bench
 {
+std::int64_t allocationCount() { return allocations.load(); }
+
 PeakMemory::PeakMemory() : baseline (liveBytes.load()) { peakBytes.store (baseline); }
 
 double PeakMemory::extraMegabytes() const { return (double) (peakBytes.load() - baseline) / (1024.0 * 1024.0); }

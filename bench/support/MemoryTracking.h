@@ -5,6 +5,9 @@
 namespace bench
 {
 // Peak heap growth (through operator new) while an instance lives.
+// Heap allocations (operator new calls) made so far by the whole process.
+std::int64_t allocationCount();
+
 class PeakMemory
 {
 public:

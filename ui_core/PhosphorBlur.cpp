@@ -11,8 +11,6 @@ namespace
 {
 using Pixel = std::uint32_t;
 
-inline std::uint32_t channel (Pixel p, int c) noexcept { return (p >> (8 * c)) & 0xffu; }
-
 // Per-thread scratch: the two image-sized buffers and the stacks, grown to
 // the largest image seen and never shrunk, so a frame allocates nothing.
 struct Scratch
@@ -37,6 +35,72 @@ Scratch& scratch()
     return s;
 }
 
+// The four channels of a pixel as one small vector, so each step of the blur
+// is a handful of vector operations instead of four scalar ones.
+#if defined(__GNUC__)
+using Channels = std::int32_t __attribute__ ((vector_size (16)));
+using Wide = std::uint64_t __attribute__ ((vector_size (32)));
+using Narrow = std::uint32_t __attribute__ ((vector_size (16)));
+
+inline Channels unpack (Pixel p) noexcept
+{
+    return Channels { (std::int32_t) (p & 0xffu), (std::int32_t) ((p >> 8) & 0xffu), (std::int32_t) ((p >> 16) & 0xffu),
+                      (std::int32_t) (p >> 24) };
+}
+
+inline Pixel pack (Channels q) noexcept
+{
+    return (Pixel) q[0] | ((Pixel) q[1] << 8) | ((Pixel) q[2] << 16) | ((Pixel) q[3] << 24);
+}
+
+template <bool Fast>
+inline Channels quotient (Channels sum, std::uint32_t divisor, std::uint32_t multiplier) noexcept
+{
+    if constexpr (Fast)
+    {
+        const auto wide = __builtin_convertvector ((Narrow) sum, Wide) * (std::uint64_t) multiplier;
+        return (Channels) __builtin_convertvector (wide >> 32, Narrow);
+    }
+    else
+    {
+        return (Channels) ((Narrow) sum / divisor);
+    }
+}
+#else
+struct Channels
+{
+    std::int32_t v[4] {};
+    std::int32_t& operator[] (int i) { return v[i]; }
+    std::int32_t operator[] (int i) const { return v[i]; }
+    Channels& operator+= (const Channels& o) { for (int i = 0; i < 4; ++i) v[i] += o.v[i]; return *this; }
+    Channels& operator-= (const Channels& o) { for (int i = 0; i < 4; ++i) v[i] -= o.v[i]; return *this; }
+    Channels operator* (std::int32_t k) const { Channels r; for (int i = 0; i < 4; ++i) r.v[i] = v[i] * k; return r; }
+};
+
+inline Channels unpack (Pixel p) noexcept
+{
+    Channels c;
+    for (int i = 0; i < 4; ++i)
+        c.v[i] = (std::int32_t) ((p >> (8 * i)) & 0xffu);
+    return c;
+}
+
+inline Pixel pack (Channels q) noexcept
+{
+    return (Pixel) q[0] | ((Pixel) q[1] << 8) | ((Pixel) q[2] << 16) | ((Pixel) q[3] << 24);
+}
+
+template <bool Fast>
+inline Channels quotient (Channels sum, std::uint32_t divisor, std::uint32_t multiplier) noexcept
+{
+    Channels q;
+    for (int i = 0; i < 4; ++i)
+        q.v[i] = Fast ? (std::int32_t) (((std::uint64_t) (std::uint32_t) sum.v[i] * multiplier) >> 32)
+                      : (std::int32_t) ((std::uint32_t) sum.v[i] / divisor);
+    return q;
+}
+#endif
+
 // Blurs L lines of n pixels in lockstep. With Fast, the quotient by (r + 1)^2
 // is (sum * m) >> 32, exact because a sum never exceeds 255 * (r + 1)^2.
 template <int L, bool Fast>
@@ -46,8 +110,8 @@ void blurLines (const Pixel* const* src, int srcStep, Pixel* const* dst, int dst
     const auto divisor = (std::uint32_t) ((r + 1) * (r + 1));
     const auto multiplier = (std::uint32_t) (((1ull << 32) + divisor - 1) / divisor);
 
-    std::int32_t sum[L][4] = {}, sumIn[L][4] = {}, sumOut[L][4] = {};
-    Pixel* stack[L];
+    Channels sum[(size_t) L] {}, sumIn[(size_t) L] {}, sumOut[(size_t) L] {};
+    Pixel* stack[(size_t) L];
     for (int l = 0; l < L; ++l)
         stack[l] = stackStorage + l * stackSize;
 
@@ -56,68 +120,50 @@ void blurLines (const Pixel* const* src, int srcStep, Pixel* const* dst, int dst
     for (int l = 0; l < L; ++l)
     {
         const auto first = pixel (l, 0);
+        const auto firstChannels = unpack (first);
         for (int i = 0; i <= r; ++i)
         {
             stack[l][i] = first;
-            for (int c = 0; c < 4; ++c)
-            {
-                sum[l][c] += (std::int32_t) channel (first, c) * (i + 1);
-                sumOut[l][c] += (std::int32_t) channel (first, c);
-            }
+            sum[l] += firstChannels * (i + 1);
+            sumOut[l] += firstChannels;
         }
         for (int i = 1; i <= r; ++i)
         {
             const auto q = pixel (l, std::min (i, n - 1));
             stack[l][r + i] = q;
-            for (int c = 0; c < 4; ++c)
-            {
-                sum[l][c] += (std::int32_t) channel (q, c) * (r + 1 - i);
-                sumIn[l][c] += (std::int32_t) channel (q, c);
-            }
+            sum[l] += unpack (q) * (r + 1 - i);
+            sumIn[l] += unpack (q);
         }
     }
 
+    // Ring positions advance by one per output, so they wrap without a division.
     int stackPointer = r;
+    int leavingSlot = (stackPointer + r + 1) % stackSize;
     int nextIndex = std::min (r, n - 1);
     for (int x = 0; x < n; ++x)
     {
-        const auto leavingSlot = (stackPointer + r + 1) % stackSize;
         const auto enteringIndex = std::min (nextIndex + 1, n - 1);
+        const auto nextPointer = stackPointer + 1 == stackSize ? 0 : stackPointer + 1;
         for (int l = 0; l < L; ++l)
         {
-            Pixel out = 0;
-            for (int c = 0; c < 4; ++c)
-            {
-                const auto s = (std::uint32_t) sum[l][c];
-                const auto q = Fast ? (std::uint32_t) (((std::uint64_t) s * multiplier) >> 32) : s / divisor;
-                out |= q << (8 * c);
-            }
-            dst[l][(std::ptrdiff_t) x * dstStep] = out;
+            dst[l][(std::ptrdiff_t) x * dstStep] = pack (quotient<Fast> (sum[l], divisor, multiplier));
 
             const auto leaving = stack[l][leavingSlot];
             const auto entering = pixel (l, enteringIndex);
             stack[l][leavingSlot] = entering;
-            for (int c = 0; c < 4; ++c)
-            {
-                sum[l][c] -= sumOut[l][c];
-                sumOut[l][c] -= (std::int32_t) channel (leaving, c);
-                sumIn[l][c] += (std::int32_t) channel (entering, c);
-                sum[l][c] += sumIn[l][c];
-            }
+            sum[l] -= sumOut[l];
+            sumOut[l] -= unpack (leaving);
+            sumIn[l] += unpack (entering);
+            sum[l] += sumIn[l];
+
+            const auto e = unpack (stack[l][nextPointer]);
+            sumOut[l] += e;
+            sumIn[l] -= e;
         }
         if (nextIndex < n - 1)
             ++nextIndex;
-
-        stackPointer = (stackPointer + 1) % stackSize;
-        for (int l = 0; l < L; ++l)
-        {
-            const auto e = stack[l][stackPointer];
-            for (int c = 0; c < 4; ++c)
-            {
-                sumOut[l][c] += (std::int32_t) channel (e, c);
-                sumIn[l][c] -= (std::int32_t) channel (e, c);
-            }
-        }
+        stackPointer = nextPointer;
+        leavingSlot = leavingSlot + 1 == stackSize ? 0 : leavingSlot + 1;
     }
 }
 

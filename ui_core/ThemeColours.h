@@ -1,5 +1,7 @@
 #pragma once
 
+#include "persistence/UserSettings.h"
+
 #include <juce_graphics/juce_graphics.h>
 
 #include <atomic>
@@ -9,14 +11,9 @@ namespace ui_core
 // The process-wide colour theme: two hues, two saturation scales and the
 // plot's glow. Every colour of the interface is a step of one of three ramps
 // derived from it (P primary, S secondary, N neutral; lower steps are darker).
-struct ThemeColours
+// The six values are the record the theme-settings file holds.
+struct ThemeColours : ThemeSettings
 {
-    float primaryHue = 0.011f;
-    float secondaryHue = 0.086f;
-    float primarySaturationScale = 1.0f;
-    float secondarySaturationScale = 1.0f;
-    bool glowEnabled = true;
-    float glowIntensity = 0.716f;
     std::atomic<int> revision { 0 };
 };
 

@@ -402,7 +402,15 @@ void WaveformVisualizer::paintBezel (juce::Graphics& g)
         bezelValid = true;
     }
 
-    if (bezelImage.isValid() && ! g.isClipEmpty())
+    if (! bezelImage.isValid() || g.isClipEmpty())
+        return;
+
+    // Inside the panel, clear of the shadow and the rounded corners, the bezel
+    // image is fully transparent: compositing it there would only cost time.
+    juce::Graphics::ScopedSaveState saved (g);
+    const auto clearance = juce::jmax (style.innerShadowEnabled ? style.innerShadowDepth : 0.0f, style.cornerRadius) + 1.0f;
+    g.excludeClipRegion (contentArea.reduced (clearance).getSmallestIntegerContainer().reduced (1));
+    if (! g.isClipEmpty())
         g.drawImageTransformed (bezelImage, juce::AffineTransform::scale (1.0f / bezelScale));
 }
 

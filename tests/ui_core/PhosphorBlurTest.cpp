@@ -130,6 +130,21 @@ TEST (GlowLayer, imageGeometryFramesAndNoAccumulation)
     }
     EXPECT_TRUE (samePixels (first, layer.getImage())) << "nothing accumulates between renders";
 
+    // Compositing only near the path gives exactly what compositing it all gives.
+    auto clipped = blank (700, 400), whole = blank (700, 400);
+    {
+        juce::Graphics g (clipped);
+        layer.render (g, path, area);
+    }
+    {
+        juce::Graphics g (whole);
+        g.setImageResamplingQuality (juce::Graphics::highResamplingQuality);
+        const auto dest = layer.getDestArea();
+        g.drawImageTransformed (layer.getImage(), juce::AffineTransform::scale (dest.getWidth() / 344.0f, dest.getHeight() / 194.0f)
+                                                      .translated (dest.getX(), dest.getY()));
+    }
+    EXPECT_TRUE (samePixels (clipped, whole));
+
     layer.configure (juce::Colours::red, 3.0f, 0.716f, 24.0f, 1.0f, 1.0f);
     EXPECT_EQ (layer.framesRemaining, 30);
     {

@@ -88,18 +88,32 @@ int timeWindowSamples (int timeWindowIndex) noexcept
     return windows[(size_t) juce::jlimit (0, 4, timeWindowIndex)];
 }
 
+namespace
+{
+bool isSaneNumber (double v) { return std::isfinite (v) && std::abs (v) <= 1.0e9; }
+} // namespace
+
 bool stateValuesAreSane (const juce::ValueTree& state)
 {
-    for (const auto& child : state)
+    for (int i = 0; i < state.getNumProperties(); ++i)
     {
-        if (! child.hasProperty ("value"))
-            continue;
-        const auto& value = child.getProperty ("value");
-        if (! (value.isInt() || value.isInt64() || value.isDouble() || value.isBool() || value.isString()))
+        const auto name = state.getPropertyName (i);
+        const auto& value = state.getProperty (name);
+        // The toolkit turns properties into text and parameter values; a NaN,
+        // an infinity or a double beyond int range is undefined behaviour there.
+        if (value.isDouble() && ! isSaneNumber ((double) value))
             return false;
-        const auto v = value.isString() ? value.toString().getDoubleValue() : (double) value;
-        if (! std::isfinite (v) || std::abs (v) > 1.0e9)
-            return false;
+        if (name.toString() == "value")
+        {
+            if (! (value.isInt() || value.isInt64() || value.isDouble() || value.isBool() || value.isString()))
+                return false;
+            if (! isSaneNumber (value.isString() ? value.toString().getDoubleValue() : (double) value))
+                return false;
+        }
     }
+
+    for (const auto& child : state)
+        if (! stateValuesAreSane (child))
+            return false;
     return true;
 }

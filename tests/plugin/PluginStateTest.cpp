@@ -74,6 +74,17 @@ TEST (PluginState, unreadableBlobsChangeNothing)
     const auto nanValue = stateWithValue (std::numeric_limits<double>::quiet_NaN());
     const auto hugeValue = stateWithValue (1.0e300);
     const auto nanText = stateWithValue ("nan");
+    const auto nanId = [] {
+        juce::ValueTree state ("PARAMETERS"), param ("PARAM");
+        param.setProperty ("id", std::numeric_limits<double>::quiet_NaN(), nullptr);
+        param.setProperty ("value", 1.0, nullptr);
+        state.appendChild (param, nullptr);
+        juce::MemoryBlock block;
+        juce::MemoryOutputStream out (block, false);
+        state.writeToStream (out);
+        out.flush();
+        return block;
+    }();
 
     struct Case
     {
@@ -91,7 +102,8 @@ TEST (PluginState, unreadableBlobsChangeNothing)
                            Case { "two billion children", hugeChildCount, (int) sizeof (hugeChildCount) },
                            Case { "NaN value", nanValue.getData(), (int) nanValue.getSize() },
                            Case { "1e300 value", hugeValue.getData(), (int) hugeValue.getSize() },
-                           Case { "\"nan\" text value", nanText.getData(), (int) nanText.getSize() } })
+                           Case { "\"nan\" text value", nanText.getData(), (int) nanText.getSize() },
+                           Case { "NaN id", nanId.getData(), (int) nanId.getSize() } })
     {
         SCOPED_TRACE (c.name);
         PluginAudioProcessor p;

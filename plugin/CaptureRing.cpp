@@ -27,12 +27,21 @@ void CaptureRing::pushPairs (const double* inX, const double* inY, int n) noexce
     // Orders the odd counter before any slot store, as seen by an acquiring reader.
     std::atomic_thread_fence (std::memory_order_release);
 
+    // Two straight runs (up to the end of the slots, then from the start) keep
+    // the wrap test out of the per-sample loop.
     auto index = writeIndex.load (std::memory_order_relaxed);
-    for (int i = 0; i < n; ++i)
+    for (int done = 0; done < n;)
     {
-        storeSlot (x[(size_t) index], inX[i]);
-        storeSlot (y[(size_t) index], inY[i]);
-        index = (index + 1 == capacity) ? 0 : index + 1;
+        const auto run = std::min (n - done, capacity - index);
+        auto* slotsX = x.data() + index;
+        auto* slotsY = y.data() + index;
+        for (int i = 0; i < run; ++i)
+        {
+            storeSlot (slotsX[i], inX[done + i]);
+            storeSlot (slotsY[i], inY[done + i]);
+        }
+        done += run;
+        index = (index + run) % capacity;
     }
     writeIndex.store (index, std::memory_order_relaxed);
 

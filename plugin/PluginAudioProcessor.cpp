@@ -196,52 +196,57 @@ void PluginAudioProcessor::appendUnpairedSamples (const double* y, int n) noexce
         captureRing.pushPairs (&noSidechain, y + i, 1);
 }
 
+void PluginAudioProcessor::capture (const double* side, const double* main, int numSamples) noexcept
+{
+    if (side != nullptr && main != nullptr)
+        captureRing.pushPairs (side, main, numSamples);
+    else if (main != nullptr)
+        appendUnpairedSamples (main, numSamples);
+
+    sidechainConnected.store (side != nullptr && main != nullptr, std::memory_order_release);
+}
+
+// Channel 0 of the main input and of the sidechain (when the host delivers one
+// with channels), or null.
+std::pair<int, int> PluginAudioProcessor::capturedChannels() const noexcept
+{
+    const auto mainChannels = getChannelCountOfBus (true, 0);
+    const auto main = mainChannels > 0 ? getChannelIndexInProcessBlockBuffer (true, 0, 0) : -1;
+    auto side = -1;
+    if (getBusCount (true) > 1 && getChannelCountOfBus (true, 1) > 0 && main >= 0)
+        side = getChannelIndexInProcessBlockBuffer (true, 1, 0);
+    return { side, main };
+}
+
 void PluginAudioProcessor::processBlock (juce::AudioBuffer<double>& buffer, juce::MidiBuffer&)
 {
     juce::ScopedNoDenormals noDenormals;
-
-    const auto main = getBusBuffer (buffer, true, 0);
-    auto connected = false;
-
-    if (getBusCount (true) > 1)
-    {
-        const auto side = getBusBuffer (buffer, true, 1);
-        if (side.getNumChannels() > 0 && main.getNumChannels() > 0)
-        {
-            captureRing.pushPairs (side.getReadPointer (0), main.getReadPointer (0), main.getNumSamples());
-            connected = true;
-        }
-    }
-
-    if (! connected && main.getNumChannels() > 0)
-        appendUnpairedSamples (main.getReadPointer (0), main.getNumSamples());
-
-    sidechainConnected.store (connected, std::memory_order_release);
+    const auto [side, main] = capturedChannels();
+    auto channel = [&] (int index) { return index >= 0 && index < buffer.getNumChannels() ? buffer.getReadPointer (index) : nullptr; };
+    capture (channel (side), channel (main), buffer.getNumSamples());
 }
 
-void PluginAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer& midi)
+// The audio itself is never written, so only the two captured channels need
+// converting; every other channel passes through untouched, bit for bit.
+void PluginAudioProcessor::processBlock (juce::AudioBuffer<float>& buffer, juce::MidiBuffer&)
 {
-    const auto channels = buffer.getNumChannels();
+    juce::ScopedNoDenormals noDenormals;
     const auto samples = buffer.getNumSamples();
-    conversionBuffer.setSize (channels, samples, false, false, true);
+    conversionBuffer.setSize (juce::jmax (2, conversionBuffer.getNumChannels()), samples, false, false, true);
 
-    for (int ch = 0; ch < channels; ++ch)
+    const auto [side, main] = capturedChannels();
+    auto converted = [&] (int index, int slot) -> const double*
     {
-        const auto* in = buffer.getReadPointer (ch);
-        auto* out = conversionBuffer.getWritePointer (ch);
+        if (index < 0 || index >= buffer.getNumChannels())
+            return nullptr;
+        const auto* in = buffer.getReadPointer (index);
+        auto* out = conversionBuffer.getWritePointer (slot);
         for (int i = 0; i < samples; ++i)
             out[i] = (double) in[i];
-    }
-
-    processBlock (conversionBuffer, midi);
-
-    for (int ch = 0; ch < channels; ++ch)
-    {
-        const auto* in = conversionBuffer.getReadPointer (ch);
-        auto* out = buffer.getWritePointer (ch);
-        for (int i = 0; i < samples; ++i)
-            out[i] = (float) in[i];
-    }
+        return out;
+    };
+    const auto* mainSamples = converted (main, 0);
+    capture (converted (side, 1), mainSamples, samples);
 }
 
 bool PluginAudioProcessor::supportsDoublePrecisionProcessing() const { return true; }

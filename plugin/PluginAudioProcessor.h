@@ -81,6 +81,8 @@ private:
 
     static BusesProperties makeBusesProperties();
     void appendUnpairedSamples (const double* y, int n) noexcept;
+    void capture (const double* side, const double* main, int numSamples) noexcept;
+    std::pair<int, int> capturedChannels() const noexcept;
     void completeRefit (FitResult result);
     void notifyTransferFunctionChanged();
 

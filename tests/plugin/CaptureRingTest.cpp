@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <thread>
 #include <vector>
 
@@ -142,11 +143,16 @@ TEST (CaptureRing, concurrentReadsAreNeverTorn)
     pushRunningIndex (ring, next, capacity, 4096);
 
     std::atomic<bool> stop { false };
+    // Like an audio callback: a block, then a short pause before the next one
+    // (a writer that never pauses would leave the reader only its fallback).
     std::thread writer ([&]
                         {
                             auto index = next;
                             while (! stop.load())
-                                pushRunningIndex (ring, index, 512 * 64, 512);
+                            {
+                                pushRunningIndex (ring, index, 512, 512);
+                                std::this_thread::sleep_for (std::chrono::microseconds (200));
+                            }
                         });
 
     // Before the first consistent read the fallback is all zeros, which is

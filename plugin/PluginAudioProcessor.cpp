@@ -181,7 +181,8 @@ const juce::String PluginAudioProcessor::getName() const { return "Sonderlith"; 
 
 void PluginAudioProcessor::prepareToPlay (double, int maximumExpectedSamplesPerBlock)
 {
-    const auto channels = juce::jmax (getTotalNumInputChannels(), getTotalNumOutputChannels());
+    // At least the two channels the float path converts, whatever the layout.
+    const auto channels = juce::jmax (2, getTotalNumInputChannels(), getTotalNumOutputChannels());
     conversionBuffer.setSize (channels, juce::jmax (0, maximumExpectedSamplesPerBlock), false, false, true);
     captureRing.reset();
 }

@@ -28,10 +28,11 @@ void fillAwkwardAudio (juce::AudioBuffer<Sample>& buffer, std::mt19937& rng)
 }
 
 template <typename Sample>
-void expectRealtimeSafePassThrough (test::Sidechain sidechain, int blockSize)
+void expectRealtimeSafePassThrough (test::Sidechain sidechain, int blockSize,
+                                    const juce::AudioChannelSet& main = juce::AudioChannelSet::stereo())
 {
     PluginAudioProcessor p;
-    test::prepareProcessor (p, sidechain, blockSize);
+    test::prepareProcessor (p, sidechain, blockSize, main);
 
     std::mt19937 rng (42);
     juce::AudioBuffer<Sample> buffer (p.getTotalNumInputChannels(), blockSize);
@@ -64,6 +65,7 @@ TEST (ProcessBlockRealtime, allocatesNothingAndPassesAudioBitExact)
             SCOPED_TRACE (testing::Message() << "block " << blockSize << (sidechain == test::Sidechain::present ? " with" : " without") << " sidechain");
             expectRealtimeSafePassThrough<float> (sidechain, blockSize);
             expectRealtimeSafePassThrough<double> (sidechain, blockSize);
+            expectRealtimeSafePassThrough<float> (sidechain, blockSize, juce::AudioChannelSet::mono());
         }
 }
 

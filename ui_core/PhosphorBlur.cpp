@@ -5,52 +5,45 @@
 #include <cstring>
 #include <vector>
 
+#if defined(__SSE2__) || defined(_M_X64)
+ #include <emmintrin.h>
+#endif
+
 namespace ui_core
 {
 namespace
 {
 using Pixel = std::uint32_t;
 
-// Per-thread scratch: the two image-sized buffers and the stacks, grown to
-// the largest image seen and never shrunk, so a frame allocates nothing.
-struct Scratch
+// The four channels of a pixel as one small vector, so each step of the blur
+// is a handful of vector operations instead of four scalar ones.
+#if defined(__SSE2__) || defined(_M_X64)
+struct Channels
 {
-    std::vector<Pixel> a, b, stack;
+    __m128i v = _mm_setzero_si128();
 
-    void reserve (size_t pixels, size_t stackEntries)
+    Channels& operator+= (Channels o) noexcept { v = _mm_add_epi32 (v, o.v); return *this; }
+    Channels& operator-= (Channels o) noexcept { v = _mm_sub_epi32 (v, o.v); return *this; }
+
+    Channels operator* (std::int32_t k) const noexcept // set-up only
     {
-        if (a.size() < pixels)
-        {
-            a.resize (pixels);
-            b.resize (pixels);
-        }
-        if (stack.size() < stackEntries)
-            stack.resize (stackEntries);
+        alignas (16) std::int32_t lanes[4];
+        _mm_store_si128 (reinterpret_cast<__m128i*> (lanes), v);
+        return { _mm_setr_epi32 (lanes[0] * k, lanes[1] * k, lanes[2] * k, lanes[3] * k) };
     }
 };
 
-Scratch& scratch()
-{
-    thread_local Scratch s;
-    return s;
-}
-
-// The four channels of a pixel as one small vector, so each step of the blur
-// is a handful of vector operations instead of four scalar ones.
-#if defined(__GNUC__)
-using Channels = std::int32_t __attribute__ ((vector_size (16)));
-using Wide = std::uint64_t __attribute__ ((vector_size (32)));
-using Narrow = std::uint32_t __attribute__ ((vector_size (16)));
-
 inline Channels unpack (Pixel p) noexcept
 {
-    return Channels { (std::int32_t) (p & 0xffu), (std::int32_t) ((p >> 8) & 0xffu), (std::int32_t) ((p >> 16) & 0xffu),
-                      (std::int32_t) (p >> 24) };
+    const auto zero = _mm_setzero_si128();
+    const auto bytes = _mm_cvtsi32_si128 ((int) p);
+    return { _mm_unpacklo_epi16 (_mm_unpacklo_epi8 (bytes, zero), zero) };
 }
 
 inline Pixel pack (Channels q) noexcept
 {
-    return (Pixel) q[0] | ((Pixel) q[1] << 8) | ((Pixel) q[2] << 16) | ((Pixel) q[3] << 24);
+    const auto words = _mm_packs_epi32 (q.v, q.v);
+    return (Pixel) _mm_cvtsi128_si32 (_mm_packus_epi16 (words, words));
 }
 
 template <bool Fast>
@@ -58,12 +51,19 @@ inline Channels quotient (Channels sum, std::uint32_t divisor, std::uint32_t mul
 {
     if constexpr (Fast)
     {
-        const auto wide = __builtin_convertvector ((Narrow) sum, Wide) * (std::uint64_t) multiplier;
-        return (Channels) __builtin_convertvector (wide >> 32, Narrow);
+        // High halves of the four 32 x 32 -> 64-bit products.
+        const auto m = _mm_set1_epi32 ((int) multiplier);
+        const auto even = _mm_srli_epi64 (_mm_mul_epu32 (sum.v, m), 32);
+        const auto odd = _mm_mul_epu32 (_mm_srli_epi64 (sum.v, 32), m);
+        const auto highMask = _mm_set_epi32 (-1, 0, -1, 0);
+        return { _mm_or_si128 (even, _mm_and_si128 (odd, highMask)) };
     }
     else
     {
-        return (Channels) ((Narrow) sum / divisor);
+        alignas (16) std::uint32_t lanes[4];
+        _mm_store_si128 (reinterpret_cast<__m128i*> (lanes), sum.v);
+        return { _mm_setr_epi32 ((int) (lanes[0] / divisor), (int) (lanes[1] / divisor), (int) (lanes[2] / divisor),
+                                 (int) (lanes[3] / divisor)) };
     }
 }
 #else
@@ -101,17 +101,43 @@ inline Channels quotient (Channels sum, std::uint32_t divisor, std::uint32_t mul
 }
 #endif
 
+// Per-thread scratch: the two image-sized buffers and the stacks, grown to
+// the largest image seen and never shrunk, so a frame allocates nothing.
+struct Scratch
+{
+    std::vector<Pixel> a, b;
+    std::vector<Channels> stack; // unpacked, so each pixel is unpacked once
+
+    void reserve (size_t pixels, size_t stackEntries)
+    {
+        if (a.size() < pixels)
+        {
+            a.resize (pixels);
+            b.resize (pixels);
+        }
+        if (stack.size() < stackEntries)
+            stack.resize (stackEntries);
+    }
+};
+
+Scratch& scratch()
+{
+    thread_local Scratch s;
+    return s;
+}
+
+
 // Blurs L lines of n pixels in lockstep. With Fast, the quotient by (r + 1)^2
 // is (sum * m) >> 32, exact because a sum never exceeds 255 * (r + 1)^2.
 template <int L, bool Fast>
-void blurLines (const Pixel* const* src, int srcStep, Pixel* const* dst, int dstStep, int n, int r, Pixel* stackStorage)
+void blurLines (const Pixel* const* src, int srcStep, Pixel* const* dst, int dstStep, int n, int r, Channels* stackStorage)
 {
     const int stackSize = 2 * r + 1;
     const auto divisor = (std::uint32_t) ((r + 1) * (r + 1));
     const auto multiplier = (std::uint32_t) (((1ull << 32) + divisor - 1) / divisor);
 
     Channels sum[(size_t) L] {}, sumIn[(size_t) L] {}, sumOut[(size_t) L] {};
-    Pixel* stack[(size_t) L];
+    Channels* stack[(size_t) L];
     for (int l = 0; l < L; ++l)
         stack[l] = stackStorage + l * stackSize;
 
@@ -123,14 +149,14 @@ void blurLines (const Pixel* const* src, int srcStep, Pixel* const* dst, int dst
         const auto firstChannels = unpack (first);
         for (int i = 0; i <= r; ++i)
         {
-            stack[l][i] = first;
+            stack[l][i] = firstChannels;
             sum[l] += firstChannels * (i + 1);
             sumOut[l] += firstChannels;
         }
         for (int i = 1; i <= r; ++i)
         {
             const auto q = pixel (l, std::min (i, n - 1));
-            stack[l][r + i] = q;
+            stack[l][r + i] = unpack (q);
             sum[l] += unpack (q) * (r + 1 - i);
             sumIn[l] += unpack (q);
         }
@@ -149,14 +175,14 @@ void blurLines (const Pixel* const* src, int srcStep, Pixel* const* dst, int dst
             dst[l][(std::ptrdiff_t) x * dstStep] = pack (quotient<Fast> (sum[l], divisor, multiplier));
 
             const auto leaving = stack[l][leavingSlot];
-            const auto entering = pixel (l, enteringIndex);
+            const auto entering = unpack (pixel (l, enteringIndex));
             stack[l][leavingSlot] = entering;
             sum[l] -= sumOut[l];
-            sumOut[l] -= unpack (leaving);
-            sumIn[l] += unpack (entering);
+            sumOut[l] -= leaving;
+            sumIn[l] += entering;
             sum[l] += sumIn[l];
 
-            const auto e = unpack (stack[l][nextPointer]);
+            const auto e = stack[l][nextPointer];
             sumOut[l] += e;
             sumIn[l] -= e;
         }
@@ -170,7 +196,7 @@ void blurLines (const Pixel* const* src, int srcStep, Pixel* const* dst, int dst
 // One pass over `lines` lines of `length` pixels; line k starts at k * lineStep
 // and its pixels are pixelStep apart.
 void blurPass (const Pixel* from, Pixel* to, int lines, int length, int lineStep, int pixelStep, int r, bool allowFast,
-               Pixel* stack)
+               Channels* stack)
 {
     int line = 0;
     if (allowFast)

@@ -59,10 +59,11 @@ TEST (PluginState, unreadableBlobsChangeNothing)
     const auto validBlob = [] { PluginAudioProcessor p; return stateOf (p); }();
     const char garbage[] = "\x01\x02 definitely not a value tree \xff\xfe";
     const unsigned char hugeChildCount[] = { 'P', 0, 0, 4, 0xff, 0xff, 0xff, 0x7f };
-    auto stateWithValue = [] (juce::var value)
+    // One parameter whose id and value are given, serialised as a host would store it.
+    auto stateWith = [] (juce::var id, juce::var value)
     {
         juce::ValueTree state ("PARAMETERS"), param ("PARAM");
-        param.setProperty ("id", "latencyX", nullptr);
+        param.setProperty ("id", id, nullptr);
         param.setProperty ("value", value, nullptr);
         state.appendChild (param, nullptr);
         juce::MemoryBlock block;
@@ -71,20 +72,11 @@ TEST (PluginState, unreadableBlobsChangeNothing)
         out.flush();
         return block;
     };
-    const auto nanValue = stateWithValue (std::numeric_limits<double>::quiet_NaN());
-    const auto hugeValue = stateWithValue (1.0e300);
-    const auto nanText = stateWithValue ("nan");
-    const auto nanId = [] {
-        juce::ValueTree state ("PARAMETERS"), param ("PARAM");
-        param.setProperty ("id", std::numeric_limits<double>::quiet_NaN(), nullptr);
-        param.setProperty ("value", 1.0, nullptr);
-        state.appendChild (param, nullptr);
-        juce::MemoryBlock block;
-        juce::MemoryOutputStream out (block, false);
-        state.writeToStream (out);
-        out.flush();
-        return block;
-    }();
+    const auto nan = std::numeric_limits<double>::quiet_NaN();
+    const auto nanValue = stateWith ("latencyX", nan);
+    const auto hugeValue = stateWith ("latencyX", 1.0e300);
+    const auto nanText = stateWith ("latencyX", "nan");
+    const auto nanId = stateWith (nan, 1.0);
 
     struct Case
     {

@@ -25,7 +25,8 @@ struct Manager
 {
     explicit Manager (const test::TemporaryFolders& folders, juce::MemoryBlock bytes = juce::MemoryBlock ("preset", 6))
         : exported (std::move (bytes)),
-          manager ([this] (juce::MemoryBlock& b, const juce::File&) { b = exported; }, {}, {},
+          // JUCE copies even an empty block with memcpy (undefined for null), so an empty export is left as is.
+          manager ([this] (juce::MemoryBlock& b, const juce::File&) { if (! exported.isEmpty()) b = exported; }, {}, {},
                    [this] (const juce::String& path) { saved.add (path); }, "tfunc", folders.factoryPresets(),
                    folders.userPresets())
     {

@@ -203,14 +203,44 @@ void blurPass (const Pixel* from, Pixel* to, int lines, int length, int lineStep
     {
         for (; line + 4 <= lines; line += 4)
         {
+            // A halo is mostly transparent: only the span from r before the
+            // first non-zero pixel to r after the last can become non-zero, and
+            // blurring just that span (its edges repeat zeros, as the line's
+            // own zeros would) gives the same pixels.
+            int first = length, last = -1;
+            for (int l = 0; l < 4; ++l)
+            {
+                const auto* p = from + (std::ptrdiff_t) (line + l) * lineStep;
+                for (int i = 0; i < first; ++i)
+                    if (p[(std::ptrdiff_t) i * pixelStep] != 0)
+                    {
+                        first = i;
+                        break;
+                    }
+                for (int i = length - 1; i > last; --i)
+                    if (p[(std::ptrdiff_t) i * pixelStep] != 0)
+                    {
+                        last = i;
+                        break;
+                    }
+            }
+            const auto begin = last < 0 ? length : std::max (0, first - r);
+            const auto end = last < 0 ? length : std::min (length, last + r + 1);
+
             const Pixel* src[4];
             Pixel* dst[4];
             for (int l = 0; l < 4; ++l)
             {
-                src[l] = from + (std::ptrdiff_t) (line + l) * lineStep;
+                src[l] = from + (std::ptrdiff_t) (line + l) * lineStep + (std::ptrdiff_t) begin * pixelStep;
                 dst[l] = to + (std::ptrdiff_t) (line + l) * lineStep;
+                for (int i = 0; i < begin; ++i)
+                    dst[l][(std::ptrdiff_t) i * pixelStep] = 0;
+                for (int i = end; i < length; ++i)
+                    dst[l][(std::ptrdiff_t) i * pixelStep] = 0;
+                dst[l] += (std::ptrdiff_t) begin * pixelStep;
             }
-            blurLines<4, true> (src, pixelStep, dst, pixelStep, length, r, stack);
+            if (end > begin)
+                blurLines<4, true> (src, pixelStep, dst, pixelStep, end - begin, r, stack);
         }
     }
     for (; line < lines; ++line)

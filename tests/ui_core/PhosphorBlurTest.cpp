@@ -91,6 +91,22 @@ TEST (PhosphorBlur, fourLinePathEqualsTheDirectPath)
                 ASSERT_TRUE (samePixels (fast, direct)) << w << "x" << h << " r" << r;
             }
 
+    // Mostly transparent images, like a halo: the fast path blurs only the
+    // spans that can change, which must not show.
+    for (int w : { 4, 9, 40, 130 })
+        for (int h : { 4, 11, 37 })
+            for (int r : { 1, 2, 7 })
+            {
+                auto sparse = blank (w, h);
+                std::mt19937 rng ((unsigned) (w * 1000 + h * 10 + r));
+                for (int k = 0; k < (w * h) / 50 + 1; ++k)
+                    sparse.setPixelAt ((int) (rng() % (unsigned) w), (int) (rng() % (unsigned) h), juce::Colour ((juce::uint32) rng()));
+                auto fast = sparse.createCopy(), direct = sparse.createCopy();
+                makeStackBlur (r)->apply (fast);
+                stackBlurDirect (direct, r);
+                ASSERT_TRUE (samePixels (fast, direct)) << "sparse " << w << "x" << h << " r" << r;
+            }
+
     // The largest sums: all channels at 255 everywhere but one pixel.
     auto bright = blank (16, 16);
     bright.clear (bright.getBounds(), juce::Colours::white);

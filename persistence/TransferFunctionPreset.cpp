@@ -167,18 +167,20 @@ PresetReadResult readTransferFunctionPreset (const juce::ValueTree& tree)
     if (block == nullptr)
         return failure ("Failed to extract binary data from baseLayer");
 
-    juce::MemoryBlock payload;
+    // Uncompressed data is decoded where it lies (copying an empty block is
+    // undefined behaviour inside the toolkit).
+    juce::MemoryBlock inflated;
+    const juce::MemoryBlock* payload = block;
     if (compression == "zlib")
     {
-        if (! inflate (*block, payload))
+        if (! inflate (*block, inflated))
             return failure ("Base layer payload too large");
+        payload = &inflated;
     }
-    else if (compression == "none")
-        payload = *block;
-    else
+    else if (compression != "none")
         return failure ("Unsupported compression type: " + compression);
 
-    const auto values = decode (payload, singlePrecision);
+    const auto values = decode (*payload, singlePrecision);
     if (values.empty())
         return failure ("Empty base layer payload");
 

@@ -203,6 +203,7 @@ TEST (TransferFunctionPreset, readerErrorsInTheirOrder)
         { "ZLIB in capitals", presetWith (5, { { "compression", "ZLIB" }, { "dataF32", floatsBlock ({ 1.0f }) } }),
           "Unsupported compression type: ZLIB" },
         { "3 bytes", presetWith (5, { { "dataF32", juce::MemoryBlock ("abc", 3) } }), "Empty base layer payload" },
+        { "no bytes, uncompressed", presetWith (5, { { "compression", "none" }, { "dataF32", juce::MemoryBlock() } }), "Empty base layer payload" },
         { "NaN value", presetWith (5, { { "dataF32", floatsBlock ({ 0.5f, std::nanf ("") }) } }), "Non-finite value in base layer payload" },
         { "zlib bomb", presetWith (5, { { "compression", "zlib" }, { "dataF32", zlibOf (bomb) } }), "Base layer payload too large" },
     };

@@ -109,10 +109,14 @@ public:
     // Runs one display-refresh step now (what the vertical blank would do).
     void displayRefreshed();
 
+    // Tests compare the fast background composite with a plain blit.
+    static void setFastBackgroundForTesting (bool enabled) noexcept { fastBackground = enabled; }
+
 private:
     void layout();
     void invalidateCaches();
     void paintBackground (juce::Graphics&);
+    void drawCachedBackground (juce::Graphics&);
     void drawBackgroundInto (juce::Graphics&);
     void drawGrid (juce::Graphics&);
     void paintTrace (juce::Graphics&);
@@ -144,6 +148,8 @@ private:
     juce::Image backgroundImage;
     float backgroundScale = 0.0f;
     bool backgroundValid = false;
+    juce::Array<juce::Rectangle<int>> gridLines; // where the cached grid lies, for the fast composite
+    static bool fastBackground;
     juce::Image bezelImage;
     float bezelScale = 0.0f;
     bool bezelValid = false;

@@ -193,6 +193,42 @@ TEST_F (Plot, equalStyleDoesNothingAndGlowFramesRunOut)
     EXPECT_TRUE (visualizer.isRepaintRequested()) << "the second request waits for a later refresh";
 }
 
+TEST_F (Plot, fastBackgroundCompositeEqualsAPlainBlit)
+{
+    struct Case
+    {
+        const char* name;
+        float gridStrength, cornerRadius, marginTop;
+    };
+    for (const auto& c : { Case { "faint", 1.0f, 6.0f, 0.0f }, Case { "strong", 6.0f, 6.0f, 0.0f }, Case { "square", 3.0f, 0.0f, 0.0f },
+                           Case { "fractional margin", 3.0f, 6.0f, 2.5f } })
+    {
+        auto style = defaultVisualizerStyle();
+        style.cornerRadius = c.cornerRadius;
+        style.marginTop = c.marginTop;
+        visualizer.setStyle (style);
+        visualizer.setGridStrength (c.gridStrength);
+        visualizer.setPoints (tanhCurve (2048));
+
+        juce::Component parent;
+        parent.setSize (640, 320);
+        parent.addAndMakeVisible (visualizer);
+        visualizer.setBounds (11, 7, 616, 300);
+
+        WaveformVisualizer::setFastBackgroundForTesting (false);
+        const auto plain = test::render (parent);
+        WaveformVisualizer::setFastBackgroundForTesting (true);
+        const auto fast = test::render (parent);
+
+        int differing = 0;
+        for (int y = 0; y < plain.getHeight(); ++y)
+            for (int x = 0; x < plain.getWidth(); ++x)
+                differing += plain.getPixelAt (x, y) != fast.getPixelAt (x, y) ? 1 : 0;
+        EXPECT_EQ (differing, 0) << c.name;
+        parent.removeChildComponent (&visualizer);
+    }
+}
+
 TEST_F (Plot, bezelShadowAndCornerMask)
 {
     auto style = visualizer.getStyle();

@@ -18,6 +18,7 @@ for target in "${targets[@]}"; do
   work="$build/corpus/$target"
   mkdir -p "$work"
   cp -n "$SONDERLITH_ROOT/tests/fuzz/corpus/$target/"* "$work/" 2>/dev/null || true
+  case "$target" in FuzzPreset*) cp -n "$SONDERLITH_ROOT/tests/data/"*.tfunc "$work/" ;; esac
   echo "fuzzing $target for ${seconds}s"
   log="$build/$target.log"
   status=0

@@ -91,12 +91,12 @@ juce::Font monoFont (float height)
     return juce::Font (juce::FontOptions (typeface (Face::spaceMonoRegular)).withHeight (height));
 }
 
-TextStyle makeTextStyle (const TextStyleSpec& spec)
+TextStyle makeTextStyle (const TextStyleSpec& style)
 {
-    const auto scale = spec.family == 1 ? 1.07f : 1.0f;
-    const auto options = juce::FontOptions (displayTypeface (spec.family, spec.weight))
-                             .withHeight (scale * spec.size)
-                             .withKerningFactor (spec.kerning);
-    return { juce::Font (options), scale * spec.lineHeight, spec.kerning, spec.flag };
+    const auto scale = style.family == 1 ? 1.07f : 1.0f;
+    const auto options = juce::FontOptions (displayTypeface (style.family, style.weight))
+                             .withHeight (scale * style.size)
+                             .withKerningFactor (style.kerning);
+    return { juce::Font (options), scale * style.lineHeight, style.kerning, style.flag };
 }
 } // namespace ui_core

@@ -35,7 +35,7 @@ struct TextStyle
     std::uint8_t flag;
 };
 
-TextStyle makeTextStyle (const TextStyleSpec& spec);
+TextStyle makeTextStyle (const TextStyleSpec& style);
 
 inline constexpr TextStyleSpec textLarge { 1, 3, 16.0f, 24.0f, 0.0f, 0 };
 inline constexpr TextStyleSpec textMedium { 1, 2, 15.0f, 22.0f, 0.0f, 0 };

@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Writes the seed corpora of the fuzz targets: valid inputs of every accepted
-variant, built with the same independent encoder as the golden preset files."""
+variant, built with the same independent encoder as the golden preset files
+(scripts/fuzz.sh adds those golden files from tests/data to the preset seeds)."""
 import os
 import struct
 import sys
@@ -35,9 +36,6 @@ presets = {
     "v5-both-properties": g.preset(5, [("data", g.var_binary(f64)), ("dataF32", g.var_binary(f32))]),
     "v5-odd-count": g.preset(5, [("dataF32", g.var_binary(f32[:10]))]),
 }
-for name in ("golden-v5-zlib-f32.tfunc", "golden-v3-f64-100-uncompressed.tfunc", "golden-v4-none-f32-odd.tfunc"):
-    with open(name, "rb") as f:
-        presets[name] = f.read()
 for name, data in presets.items():
     write("FuzzPresetBytes", name, data)
     write("FuzzPresetTree", name, data)

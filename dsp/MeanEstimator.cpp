@@ -34,51 +34,6 @@ std::pair<int, int> gridRangeWithin (double lo, double hi)
     return { first, last };
 }
 
-double interpolate (double x0, double x1, double y0, double y1, double gx)
-{
-    if (std::abs (x1 - x0) < 1e-12)
-        return y0;
-    return y0 + (gx - x0) / (x1 - x0) * (y1 - y0);
-}
-
-// Visits every grid point a sweep reaches with its value: the first bracketing
-// pair in run order decides, so pairs are walked in order and each grid point
-// is taken once (the stamp marks points this sweep has already given a value).
-template <typename Visit>
-void forEachGridValue (const std::vector<double>& xn, const std::vector<double>& yn, const SweepSegment& seg,
-                       std::vector<std::uint32_t>& stamp, std::uint32_t sweepStamp, Visit&& visit)
-{
-    const auto* xs = xn.data() + seg.start;
-    const auto* ys = yn.data() + seg.start;
-    const auto m = (size_t) (seg.end - seg.start + 1);
-
-    for (size_t i = 0; i + 1 < m; ++i)
-    {
-        const auto [first, last] = gridRangeWithin (std::min (xs[i], xs[i + 1]), std::max (xs[i], xs[i + 1]));
-        for (int c = first; c <= last; ++c)
-        {
-            if (stamp[(size_t) c] == sweepStamp)
-                continue;
-            stamp[(size_t) c] = sweepStamp;
-            visit (c, interpolate (xs[i], xs[i + 1], ys[i], ys[i + 1], grid::xAt (c)));
-        }
-    }
-
-    // Only rounding could leave a point inside [minX, maxX] unbracketed; the
-    // run's end samples then stand in for it.
-    const auto [first, last] = gridRangeWithin (seg.minX, seg.maxX);
-    for (int c = first; c <= last; ++c)
-    {
-        if (stamp[(size_t) c] == sweepStamp)
-            continue;
-        const auto gx = grid::xAt (c);
-        if (std::abs (gx - xs[0]) < 1e-10)
-            visit (c, ys[0]);
-        else if (std::abs (gx - xs[m - 1]) < 1e-10)
-            visit (c, ys[m - 1]);
-    }
-}
-
 bool isResamplable (const std::vector<double>& xn, const std::vector<double>& yn, const SweepSegment& seg)
 {
     return seg.end > seg.start && xn.size() == yn.size() && seg.end < xn.size();
@@ -124,63 +79,6 @@ struct DirectionSums
         return out;
     }
 };
-} // namespace
-
-std::vector<SweepSegment> findSweepSegments (const std::vector<double>& xn, int minLength, double threshold)
-{
-    std::vector<SweepSegment> segments;
-    const auto n = xn.size();
-    if (n < 2)
-        return segments;
-
-    int dir = 0;
-    size_t runStart = 0;
-    for (size_t i = 0; i + 1 < n; ++i)
-    {
-        const auto d = xn[i + 1] - xn[i];
-        const int step = d > threshold ? 1 : (d < -threshold ? -1 : 0);
-        if (dir == 0)
-        {
-            dir = step;
-        }
-        else if (step != 0 && step != dir)
-        {
-            if ((std::int64_t) (i - runStart + 1) >= minLength)
-                segments.push_back (makeSegment (xn, runStart, i, dir > 0));
-            dir = step;
-            runStart = i;
-        }
-    }
-
-    const auto last = n - 1;
-    if ((std::int64_t) (last - runStart + 1) >= minLength && dir != 0)
-        segments.push_back (makeSegment (xn, runStart, last, dir > 0));
-    return segments;
-}
-
-std::vector<double> resampleSegment (const std::vector<double>& xn, const std::vector<double>& yn, const SweepSegment& seg)
-{
-    std::vector<double> values (grid::size, notANumber);
-    if (! isResamplable (xn, yn, seg))
-        return values;
-
-    std::vector<std::uint32_t> stamp (grid::size, 0);
-    forEachGridValue (xn, yn, seg, stamp, 1, [&] (int c, double v) { values[(size_t) c] = v; });
-    return values;
-}
-
-std::vector<double> combineSegments (const std::vector<std::vector<double>>& curves, const std::vector<SweepSegment>& segments)
-{
-    DirectionSums sums;
-    for (size_t j = 0; j < curves.size() && j < segments.size(); ++j)
-        for (int c = 0; c < grid::size; ++c)
-            if (! std::isnan (curves[j][(size_t) c]))
-                sums.add (c, curves[j][(size_t) c], segments[j].rising);
-    return sums.combined();
-}
-
-namespace
-{
 struct GridTable
 {
     std::vector<double> x;
@@ -241,6 +139,66 @@ void accumulateSweep (const std::vector<double>& gx, const double* xs, const dou
     }
 }
 } // namespace
+
+std::vector<SweepSegment> findSweepSegments (const std::vector<double>& xn, int minLength, double threshold)
+{
+    std::vector<SweepSegment> segments;
+    const auto n = xn.size();
+    if (n < 2)
+        return segments;
+
+    int dir = 0;
+    size_t runStart = 0;
+    for (size_t i = 0; i + 1 < n; ++i)
+    {
+        const auto d = xn[i + 1] - xn[i];
+        const int step = d > threshold ? 1 : (d < -threshold ? -1 : 0);
+        if (dir == 0)
+        {
+            dir = step;
+        }
+        else if (step != 0 && step != dir)
+        {
+            if ((std::int64_t) (i - runStart + 1) >= minLength)
+                segments.push_back (makeSegment (xn, runStart, i, dir > 0));
+            dir = step;
+            runStart = i;
+        }
+    }
+
+    const auto last = n - 1;
+    if ((std::int64_t) (last - runStart + 1) >= minLength && dir != 0)
+        segments.push_back (makeSegment (xn, runStart, last, dir > 0));
+    return segments;
+}
+
+std::vector<double> resampleSegment (const std::vector<double>& xn, const std::vector<double>& yn, const SweepSegment& seg)
+{
+    std::vector<double> values (grid::size, notANumber);
+    if (! isResamplable (xn, yn, seg))
+        return values;
+
+    static const GridTable table;
+    std::vector<double> sum (grid::size, 0.0);
+    std::vector<int> count (grid::size, 0);
+    accumulateSweep (table.x, xn.data() + seg.start, yn.data() + seg.start, (size_t) (seg.end - seg.start + 1), 0,
+                     grid::size, sum.data(), count.data());
+    for (size_t c = 0; c < values.size(); ++c)
+        if (count[c] > 0)
+            values[c] = sum[c];
+    return values;
+}
+
+std::vector<double> combineSegments (const std::vector<std::vector<double>>& curves, const std::vector<SweepSegment>& segments)
+{
+    DirectionSums sums;
+    for (size_t j = 0; j < curves.size() && j < segments.size(); ++j)
+        for (int c = 0; c < grid::size; ++c)
+            if (! std::isnan (curves[j][(size_t) c]))
+                sums.add (c, curves[j][(size_t) c], segments[j].rising);
+    return sums.combined();
+}
+
 
 std::vector<double> meanFitGrid (const std::vector<double>& xn, const std::vector<double>& yn)
 {

@@ -42,4 +42,12 @@ juce::Colour rampStep (char ramp, int step);
 // A float named ...Alpha replaces a colour's alpha byte: 0 at or below 0, 255
 // at or above 1, else alpha x 255 rounded to nearest.
 juce::Colour withAlphaLevel (juce::Colour colour, float alpha);
+
+// s(t) = (3 - 2t) t^2 with t kept within 0..1: the fade profile of the bezel
+// shadow and the spill's edges.
+inline float smoothStep (float t) noexcept
+{
+    t = juce::jlimit (0.0f, 1.0f, t);
+    return (3.0f - 2.0f * t) * t * t;
+}
 } // namespace ui_core

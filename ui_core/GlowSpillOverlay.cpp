@@ -1,5 +1,6 @@
 #include "ui_core/GlowSpillOverlay.h"
 
+#include "ui_core/DesignTokens.h"
 #include "ui_core/WaveformVisualizer.h"
 
 #include <cmath>
@@ -8,12 +9,6 @@ namespace ui_core
 {
 namespace
 {
-float smoothStep (float t)
-{
-    t = juce::jlimit (0.0f, 1.0f, t);
-    return (3.0f - 2.0f * t) * t * t;
-}
-
 // Multiplies every byte of every pixel (premultiplied, so all four channels).
 template <typename PerPixel>
 void forEachPixel (juce::Image& image, PerPixel&& perPixel)

@@ -19,13 +19,6 @@ juce::Image makeLayerImage (int width, int height, float scale)
     return juce::Image (juce::Image::ARGB, juce::roundToInt ((float) width * scale), juce::roundToInt ((float) height * scale), true,
                         juce::SoftwareImageType());
 }
-
-// s(t) = (3 - 2t) t^2, the smooth step of the shadow profile.
-float smoothStep (float t)
-{
-    t = juce::jlimit (0.0f, 1.0f, t);
-    return (3.0f - 2.0f * t) * t * t;
-}
 } // namespace
 
 WaveformVisualizer::BezelOverlay::BezelOverlay (WaveformVisualizer& o) : owner (o) {}

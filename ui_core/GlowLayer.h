@@ -22,6 +22,8 @@ public:
     int getBlurLevel() const noexcept { return blurLevel; }
 
 private:
+    void collectLitSpans();
+
     juce::Colour colour { juce::Colours::white };
     float thickness = 2.0f;
     float intensity = 0.05f;
@@ -32,5 +34,7 @@ private:
     juce::Rectangle<float> destArea;
     std::unique_ptr<PhosphorBlur> strategy;
     int blurLevel = 0;
+    juce::RectangleList<int> litSpans;
+    std::vector<juce::uint8> litBlocks, dilatedRow;
 };
 } // namespace ui_core

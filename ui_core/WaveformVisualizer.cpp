@@ -19,6 +19,20 @@ juce::Image makeLayerImage (int width, int height, float scale)
     return juce::Image (juce::Image::ARGB, juce::roundToInt ((float) width * scale), juce::roundToInt ((float) height * scale), true,
                         juce::SoftwareImageType());
 }
+
+// Draws the parts of a one-to-one cached layer that lie in `region`, one
+// rectangle at a time: the renderer then walks only those rectangles instead
+// of an edge table spanning the whole layer.
+void blitRegion (juce::Graphics& g, const juce::Image& layer, const juce::RectangleList<int>& region)
+{
+    g.setOpacity (1.0f);
+    for (const auto& r : region)
+    {
+        const auto part = r.getIntersection (layer.getBounds());
+        if (! part.isEmpty())
+            g.drawImageAt (layer.getClippedImage (part), part.getX(), part.getY());
+    }
+}
 } // namespace
 
 WaveformVisualizer::BezelOverlay::BezelOverlay (WaveformVisualizer& o) : owner (o) {}
@@ -211,9 +225,10 @@ void WaveformVisualizer::paintBackground (juce::Graphics& g)
 bool WaveformVisualizer::fastBackground = true;
 
 // The cached image inside the rounded panel, clear of its antialiased edge, is
-// the opaque background colour except on the grid lines. Filling that middle
-// with the colour and blitting the image only over the lines and the border
-// gives the same pixels as blitting it all, for far less blending work.
+// the opaque background colour with the grid lines blended over it. Filling
+// that middle with the colour, blending the same lines over it in the same
+// order and blitting the image only over the border gives the same pixels as
+// blitting it all, for far less work.
 void WaveformVisualizer::drawCachedBackground (juce::Graphics& g)
 {
     const auto inner = contentArea.reduced (juce::jmax (style.cornerRadius, 0.0f) + 1.0f);
@@ -229,14 +244,15 @@ void WaveformVisualizer::drawCachedBackground (juce::Graphics& g)
     g.setColour (style.backgroundColour);
     g.fillRect (middle);
 
-    juce::RectangleList<int> blitted (getLocalBounds());
-    blitted.subtract (middle);
     for (const auto& line : gridLines)
-        blitted.add (line.getIntersection (middle));
+    {
+        g.setColour (line.colour);
+        g.fillRect (line.area.getIntersection (middle).toFloat());
+    }
 
-    juce::Graphics::ScopedSaveState saved (g);
-    if (g.reduceClipRegion (blitted))
-        g.drawImageTransformed (backgroundImage, wholeImage);
+    juce::RectangleList<int> border (getLocalBounds());
+    border.subtract (middle);
+    blitRegion (g, backgroundImage, border);
 }
 
 void WaveformVisualizer::drawBackgroundInto (juce::Graphics& g)
@@ -283,14 +299,15 @@ void WaveformVisualizer::drawGrid (juce::Graphics& g)
         {
             if (c < 0.0 || std::abs (c) < 0.001 || std::abs (c - 1.0) < 0.001)
                 continue;
-            g.setColour (lineColour (c, i));
+            const auto colour = lineColour (c, i);
+            g.setColour (colour);
             if (vertical)
             {
                 const auto x = (int) (plotArea.getX() + c * plotArea.getWidth());
                 const juce::Rectangle<float> line ((float) x, contentArea.getY(), 1.0f, contentArea.getHeight());
                 if (contentArea.getHeight() > 0.0f)
                     g.fillRect (line);
-                gridLines.add (line.getSmallestIntegerContainer());
+                gridLines.add ({ line.getSmallestIntegerContainer(), colour });
             }
             else
             {
@@ -298,7 +315,7 @@ void WaveformVisualizer::drawGrid (juce::Graphics& g)
                 const juce::Rectangle<float> line (contentArea.getX(), (float) y, contentArea.getWidth(), 1.0f);
                 if (contentArea.getWidth() > 0.0f)
                     g.fillRect (line);
-                gridLines.add (line.getSmallestIntegerContainer());
+                gridLines.add ({ line.getSmallestIntegerContainer(), colour });
             }
             ++drawn;
         }
@@ -437,11 +454,20 @@ void WaveformVisualizer::paintBezel (juce::Graphics& g)
 
     // Inside the panel, clear of the shadow and the rounded corners, the bezel
     // image is fully transparent: compositing it there would only cost time.
-    juce::Graphics::ScopedSaveState saved (g);
     const auto clearance = juce::jmax (style.innerShadowEnabled ? style.innerShadowDepth : 0.0f, style.cornerRadius) + 1.0f;
-    g.excludeClipRegion (contentArea.reduced (clearance).getSmallestIntegerContainer().reduced (1));
-    if (! g.isClipEmpty())
-        g.drawImageTransformed (bezelImage, juce::AffineTransform::scale (1.0f / bezelScale));
+    const auto clear = contentArea.reduced (clearance).getSmallestIntegerContainer().reduced (1);
+    if (! juce::exactlyEqual (bezelScale, 1.0f))
+    {
+        juce::Graphics::ScopedSaveState saved (g);
+        g.excludeClipRegion (clear);
+        if (! g.isClipEmpty())
+            g.drawImageTransformed (bezelImage, juce::AffineTransform::scale (1.0f / bezelScale));
+        return;
+    }
+
+    juce::RectangleList<int> shaded (getLocalBounds());
+    shaded.subtract (clear);
+    blitRegion (g, bezelImage, shaded);
 }
 
 void WaveformVisualizer::drawInnerShadow (juce::Graphics& g)

@@ -148,7 +148,12 @@ private:
     juce::Image backgroundImage;
     float backgroundScale = 0.0f;
     bool backgroundValid = false;
-    juce::Array<juce::Rectangle<int>> gridLines; // where the cached grid lies, for the fast composite
+    struct GridLine
+    {
+        juce::Rectangle<int> area;
+        juce::Colour colour;
+    };
+    juce::Array<GridLine> gridLines; // the cached grid, replayed by the fast composite
     static bool fastBackground;
     juce::Image bezelImage;
     float bezelScale = 0.0f;

@@ -1,5 +1,6 @@
 #include "ui_core/PhosphorBlur.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -103,12 +104,19 @@ inline Channels quotient (Channels sum, std::uint32_t divisor, std::uint32_t mul
 
 // Per-thread scratch: the two image-sized buffers and the stacks, grown to
 // the largest image seen and never shrunk, so a frame allocates nothing.
+struct Span
+{
+    int begin = 0, end = 0; // the pixels of a line that may be non-zero
+};
+
 struct Scratch
 {
     std::vector<Pixel> a, b;
     std::vector<Channels> stack; // unpacked, so each pixel is unpacked once
+    std::vector<Span> spans;
+    std::vector<Channels> sum, sumIn, sumOut; // one per column
 
-    void reserve (size_t pixels, size_t stackEntries)
+    void reserve (size_t pixels, size_t stackEntries, size_t lines, size_t columns)
     {
         if (a.size() < pixels)
         {
@@ -117,6 +125,14 @@ struct Scratch
         }
         if (stack.size() < stackEntries)
             stack.resize (stackEntries);
+        if (spans.size() < lines)
+            spans.resize (lines);
+        if (sum.size() < columns)
+        {
+            sum.resize (columns);
+            sumIn.resize (columns);
+            sumOut.resize (columns);
+        }
     }
 };
 
@@ -196,7 +212,7 @@ void blurLines (const Pixel* const* src, int srcStep, Pixel* const* dst, int dst
 // One pass over `lines` lines of `length` pixels; line k starts at k * lineStep
 // and its pixels are pixelStep apart.
 void blurPass (const Pixel* from, Pixel* to, int lines, int length, int lineStep, int pixelStep, int r, bool allowFast,
-               Channels* stack)
+               Channels* stack, Span* spans = nullptr)
 {
     int line = 0;
     if (allowFast)
@@ -241,6 +257,9 @@ void blurPass (const Pixel* from, Pixel* to, int lines, int length, int lineStep
             }
             if (end > begin)
                 blurLines<4, true> (src, pixelStep, dst, pixelStep, end - begin, r, stack);
+            if (spans != nullptr)
+                for (int l = 0; l < 4; ++l)
+                    spans[line + l] = { begin, end };
         }
     }
     for (; line < lines; ++line)
@@ -248,6 +267,74 @@ void blurPass (const Pixel* from, Pixel* to, int lines, int length, int lineStep
         const Pixel* src[1] = { from + (std::ptrdiff_t) line * lineStep };
         Pixel* dst[1] = { to + (std::ptrdiff_t) line * lineStep };
         blurLines<1, false> (src, pixelStep, dst, pixelStep, length, r, stack);
+        if (spans != nullptr)
+            spans[line] = { 0, length };
+    }
+}
+
+// The vertical pass walked row by row: every column's running sums advance
+// together, so memory is read in order rather than down columns. The window's
+// pixels are the input rows themselves, so no stack is kept; the arithmetic is
+// the per-line pass's, step for step, so the pixels are the same. Columns whose
+// whole window is zero keep zero sums and are skipped.
+void blurColumns (const Pixel* from, int w, int h, int r, const Span* spans, Scratch& s, const juce::Image::BitmapData& out)
+{
+    const auto divisor = (std::uint32_t) ((r + 1) * (r + 1));
+    const auto multiplier = (std::uint32_t) (((1ull << 32) + divisor - 1) / divisor);
+    auto row = [&] (int y) { return from + (std::ptrdiff_t) std::clamp (y, 0, h - 1) * w; };
+    auto* sum = s.sum.data();
+    auto* sumIn = s.sumIn.data();
+    auto* sumOut = s.sumOut.data();
+
+    for (int x = 0; x < w; ++x)
+    {
+        const auto first = unpack (row (0)[x]);
+        sum[x] = first * ((r + 1) * (r + 2) / 2);
+        sumOut[x] = first * (r + 1);
+        sumIn[x] = {};
+        for (int i = 1; i <= r; ++i)
+        {
+            const auto q = unpack (row (i)[x]);
+            sum[x] += q * (r + 1 - i);
+            sumIn[x] += q;
+        }
+    }
+
+    for (int y = 0; y < h; ++y)
+    {
+        int lo = w, hi = 0;
+        for (int k = std::max (0, y - r); k <= std::min (h - 1, y + r + 1); ++k)
+        {
+            if (spans[k].end > spans[k].begin)
+            {
+                lo = std::min (lo, spans[k].begin);
+                hi = std::max (hi, spans[k].end);
+            }
+        }
+
+        auto* dst = reinterpret_cast<Pixel*> (out.getLinePointer (y));
+        if (hi <= lo)
+        {
+            std::memset (dst, 0, sizeof (Pixel) * (size_t) w);
+            continue;
+        }
+        std::memset (dst, 0, sizeof (Pixel) * (size_t) lo);
+        std::memset (dst + hi, 0, sizeof (Pixel) * (size_t) (w - hi));
+
+        const auto* leaving = row (y - r);
+        const auto* entering = row (y + r + 1);
+        const auto* next = row (y + 1);
+        for (int x = lo; x < hi; ++x)
+        {
+            dst[x] = pack (quotient<true> (sum[x], divisor, multiplier));
+            sum[x] -= sumOut[x];
+            sumOut[x] -= unpack (leaving[x]);
+            sumIn[x] += unpack (entering[x]);
+            sum[x] += sumIn[x];
+            const auto e = unpack (next[x]);
+            sumOut[x] += e;
+            sumIn[x] -= e;
+        }
     }
 }
 
@@ -259,16 +346,24 @@ void stackBlur (juce::Image& image, int radius, bool allowFast)
     const auto r = juce::jlimit (1, 31, radius);
     const auto w = image.getWidth(), h = image.getHeight();
     auto& s = scratch();
-    s.reserve ((size_t) w * (size_t) h, (size_t) 4 * (size_t) (2 * r + 1));
+    s.reserve ((size_t) w * (size_t) h, (size_t) 4 * (size_t) (2 * r + 1), (size_t) h, (size_t) w);
 
     juce::Image::BitmapData data (image, juce::Image::BitmapData::readWrite);
+    const auto fast = allowFast && w >= 4 && h >= 4 && data.pixelStride == (int) sizeof (Pixel)
+                      && data.lineStride == w * (int) sizeof (Pixel);
+    if (fast)
+    {
+        // The rows pass reads the image in place; the columns pass writes it.
+        const auto* pixels = reinterpret_cast<const Pixel*> (data.getLinePointer (0));
+        blurPass (pixels, s.b.data(), h, w, w, 1, r, true, s.stack.data(), s.spans.data());
+        blurColumns (s.b.data(), w, h, r, s.spans.data(), s, data);
+        return;
+    }
+
     for (int y = 0; y < h; ++y)
         std::memcpy (s.a.data() + (size_t) y * (size_t) w, data.getLinePointer (y), sizeof (Pixel) * (size_t) w);
-
-    const auto fast = allowFast && w >= 4 && h >= 4;
-    blurPass (s.a.data(), s.b.data(), h, w, w, 1, r, fast, s.stack.data());
-    blurPass (s.b.data(), s.a.data(), w, h, 1, w, r, fast, s.stack.data());
-
+    blurPass (s.a.data(), s.b.data(), h, w, w, 1, r, false, s.stack.data());
+    blurPass (s.b.data(), s.a.data(), w, h, 1, w, r, false, s.stack.data());
     for (int y = 0; y < h; ++y)
         std::memcpy (data.getLinePointer (y), s.a.data() + (size_t) y * (size_t) w, sizeof (Pixel) * (size_t) w);
 }

@@ -91,7 +91,7 @@ void GlowLayer::render (juce::Graphics& g, const juce::Path& path, juce::Rectang
 // twice.
 void GlowLayer::collectLitSpans()
 {
-    constexpr int block = 8;
+    constexpr int block = 4;
     const auto w = image.getWidth(), h = image.getHeight();
     const auto blocksPerRow = (w + block - 1) / block;
     const auto blockRows = (h + block - 1) / block;

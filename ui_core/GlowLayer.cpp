@@ -22,6 +22,8 @@ void GlowLayer::configure (juce::Colour newColour, float newThickness, float new
 
 void GlowLayer::reset()
 {
+    haloContext.reset();
+    litBlocks.clear();
     image = {};
     destArea = {};
     framesRemaining = 0;
@@ -41,19 +43,24 @@ void GlowLayer::render (juce::Graphics& g, const juce::Path& path, juce::Rectang
 
     if (! image.isValid() || image.getWidth() != w || image.getHeight() != h || destArea != destination)
     {
+        haloContext.reset();
         image = juce::Image (juce::Image::ARGB, w, h, true, juce::SoftwareImageType());
         destArea = destination;
+        litBlocks.clear();
+        // One drawing context for the image's lifetime, with its transform set
+        // once: creating one per frame would cost allocations every frame.
+        haloContext = std::make_unique<juce::Graphics> (image);
+        haloContext->addTransform (juce::AffineTransform::translation (-destArea.getX(), -destArea.getY()).scaled (0.5f));
+    }
+    else
+    {
+        clearLitBlocks();
     }
 
     const auto strength = juce::jmax (alphaFactor * intensity, 0.01f);
     const auto penWidth = (strength * 0.8f + 0.8f) * thickness;
-    image.clear (image.getBounds());
-    {
-        juce::Graphics halo (image);
-        halo.addTransform (juce::AffineTransform::translation (-destArea.getX(), -destArea.getY()).scaled (0.5f));
-        halo.setColour (colour.withAlpha ((juce::uint8) 255));
-        halo.strokePath (path, juce::PathStrokeType (penWidth, juce::PathStrokeType::curved, juce::PathStrokeType::rounded));
-    }
+    haloContext->setColour (colour.withAlpha ((juce::uint8) 255));
+    haloContext->strokePath (path, juce::PathStrokeType (penWidth, juce::PathStrokeType::curved, juce::PathStrokeType::rounded));
 
     auto level = (int) std::floor (thickness + 0.001f);
     level = juce::jlimit (2, 31, level);
@@ -84,6 +91,29 @@ void GlowLayer::render (juce::Graphics& g, const juce::Path& path, juce::Rectang
     if (framesRemaining > 0)
         --framesRemaining;
 }
+// The previous halo lies wholly inside its lit blocks; zeroing just those
+// readies the image for the next stroke without sweeping all of it.
+void GlowLayer::clearLitBlocks()
+{
+    const auto w = image.getWidth(), h = image.getHeight();
+    const auto blocksPerRow = (w + litBlock - 1) / litBlock;
+    if (litBlocks.size() != (size_t) (blocksPerRow * ((h + litBlock - 1) / litBlock)))
+    {
+        image.clear (image.getBounds());
+        return;
+    }
+
+    const juce::Image::BitmapData data (image, juce::Image::BitmapData::writeOnly);
+    for (int y = 0; y < h; ++y)
+    {
+        const auto* lit = litBlocks.data() + (size_t) (y / litBlock) * (size_t) blocksPerRow;
+        auto* line = reinterpret_cast<juce::uint32*> (data.getLinePointer (y));
+        for (int b = 0; b < blocksPerRow; ++b)
+            if (lit[b] != 0)
+                std::fill (line + b * litBlock, line + juce::jmin (w, (b + 1) * litBlock), 0u);
+    }
+}
+
 // Screen rectangles covering every pixel the stretched halo can touch: blocks
 // of image pixels holding anything non-zero, widened by one block (more than
 // the resampling filter's reach) in every direction. Rows map to disjoint
@@ -91,7 +121,7 @@ void GlowLayer::render (juce::Graphics& g, const juce::Path& path, juce::Rectang
 // twice.
 void GlowLayer::collectLitSpans()
 {
-    constexpr int block = 4;
+    constexpr int block = litBlock;
     const auto w = image.getWidth(), h = image.getHeight();
     const auto blocksPerRow = (w + block - 1) / block;
     const auto blockRows = (h + block - 1) / block;

@@ -23,6 +23,9 @@ public:
 
 private:
     void collectLitSpans();
+    void clearLitBlocks();
+
+    static constexpr int litBlock = 4; // pixels per side of a block of the lit map
 
     juce::Colour colour { juce::Colours::white };
     float thickness = 2.0f;
@@ -34,6 +37,7 @@ private:
     juce::Rectangle<float> destArea;
     std::unique_ptr<PhosphorBlur> strategy;
     int blurLevel = 0;
+    std::unique_ptr<juce::Graphics> haloContext;
     juce::RectangleList<int> litSpans;
     std::vector<juce::uint8> litBlocks, dilatedRow;
 };

@@ -33,6 +33,22 @@ target_sources(Sonderlith PRIVATE
     persistence/ValueTreeStreamCheck.cpp)
 
 target_sources(Sonderlith PRIVATE
+    ui_core/CaptionedValueLayout.cpp
+    ui_core/ComboBoxPopupLookAndFeel.cpp
+    ui_core/IconButton.cpp
+    ui_core/InlineComboBox.cpp
+    ui_core/MultiLayerLogoButton.cpp
+    ui_core/NumberBox.cpp
+    ui_core/Rotary3DKnob.cpp
+    ui_core/ScaleDisplay.cpp
+    ui_core/SliderTextEntry.cpp
+    ui_core/SliderValueText.cpp
+    ui_core/SmoothingDisplay.cpp
+    ui_core/TextButton.cpp
+    ui_core/TextEditor.cpp
+    ui_core/TextLabel.cpp
+    ui_core/TooltipDisplayPanel.cpp
+    ui_core/ValueDisplay.cpp
     ui_core/DesignTokens.cpp
     ui_core/Fonts.cpp
     ui_core/GlowLayer.cpp
@@ -40,7 +56,8 @@ target_sources(Sonderlith PRIVATE
     ui_core/PlotFeedBuilders.cpp
     ui_core/WaveformVisualizer.cpp
     ui_core/PhosphorBlur.cpp
-    ui_core/ThemeColours.cpp)
+    ui_core/ThemeColours.cpp
+    ui_panels/InlineComboBoxAttachment.cpp)
 
 # The ten embedded fonts, each turned into a typeface once from memory.
 file(GLOB SONDERLITH_FONT_FILES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/resources/fonts/*.ttf")

@@ -9,8 +9,9 @@
 
 namespace ui_core
 {
-NumberBox::NumberBox (juce::String labelText) : label (std::move (labelText)), suffix (style.suffix)
+NumberBox::NumberBox (juce::String labelText) : label (std::move (labelText))
 {
+    suffix = style.suffix;
     setSliderStyle (juce::Slider::LinearVertical);
     setTextBoxStyle (juce::Slider::NoTextBox, true, 0, 0);
     setRange (0.0, 1024.0, 1.0);

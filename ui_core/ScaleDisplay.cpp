@@ -25,18 +25,27 @@ void ScaleDisplay::parameterChanged (const juce::String& parameterId, float newV
 
 juce::String ScaleDisplay::formatDecibels (float value) { return juce::String (value, 1) + " dB"; }
 
+ScaleDisplay::Cells ScaleDisplay::cells() const
+{
+    auto r = rows();
+    const auto leftWidth = r.label.getWidth() / 2;
+    Cells c;
+    c.labelX = r.label.removeFromLeft (leftWidth);
+    c.labelY = r.label;
+    c.valueX = r.value.removeFromLeft (leftWidth);
+    c.valueY = r.value;
+    return c;
+}
+
 void ScaleDisplay::paintTexts (juce::Graphics& g, float alphaFactor)
 {
-    const auto r = rows();
-    const auto leftWidth = r.label.getWidth() / 2;
+    const auto c = cells();
     const auto& s = getStyle();
     const auto label = s.labelColour.withMultipliedAlpha (alphaFactor), value = s.valueColour.withMultipliedAlpha (alphaFactor);
     const auto centred = juce::Justification (juce::Justification::centred);
-
-    auto labelRow = r.label, valueRow = r.value;
-    drawCellText (g, "X", s.labelFont, label, labelRow.removeFromLeft (leftWidth), centred);
-    drawCellText (g, "Y", s.labelFont, label, labelRow, centred);
-    drawCellText (g, formatDecibels (valueX.load()), s.valueFont, value, valueRow.removeFromLeft (leftWidth), centred);
-    drawCellText (g, formatDecibels (valueY.load()), s.valueFont, value, valueRow, centred);
+    drawCellText (g, "X", s.labelFont, label, c.labelX, centred);
+    drawCellText (g, "Y", s.labelFont, label, c.labelY, centred);
+    drawCellText (g, formatDecibels (valueX.load()), s.valueFont, value, c.valueX, centred);
+    drawCellText (g, formatDecibels (valueY.load()), s.valueFont, value, c.valueY, centred);
 }
 } // namespace ui_core

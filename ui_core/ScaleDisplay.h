@@ -20,6 +20,13 @@ public:
     float getValueY() const noexcept { return valueY.load(); }
     static juce::String formatDecibels (float value);
 
+    // The two rows split into an X column and a Y column.
+    struct Cells
+    {
+        juce::Rectangle<int> labelX, labelY, valueX, valueY;
+    };
+    Cells cells() const;
+
 private:
     void paintTexts (juce::Graphics&, float alphaFactor) override;
 

@@ -2,6 +2,8 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <cstring>
+
 namespace test
 {
 juce::File savePng (const juce::Image& image, const juce::String& name)
@@ -26,4 +28,41 @@ juce::Image render (juce::Component& component)
 }
 
 juce::Colour pixel (const juce::Image& image, int x, int y) { return image.getPixelAt (x, y); }
+
+std::uint32_t rawPixel (const juce::Image& image, int x, int y)
+{
+    const juce::Image::BitmapData data (image, juce::Image::BitmapData::readOnly);
+    std::uint32_t p = 0;
+    std::memcpy (&p, data.getPixelPointer (x, y), juce::jmin (4, data.pixelStride));
+    return p;
+}
+
+int countDifferingPixels (const juce::Image& a, const juce::Image& b)
+{
+    if (a.getBounds() != b.getBounds())
+        return juce::jmax (a.getWidth() * a.getHeight(), b.getWidth() * b.getHeight());
+    int differing = 0;
+    for (int y = 0; y < a.getHeight(); ++y)
+        for (int x = 0; x < a.getWidth(); ++x)
+            differing += rawPixel (a, x, y) != rawPixel (b, x, y) ? 1 : 0;
+    return differing;
+}
+
+int brightestAlpha (const juce::Image& image)
+{
+    int alpha = 0;
+    for (int y = 0; y < image.getHeight(); ++y)
+        for (int x = 0; x < image.getWidth(); ++x)
+            alpha = juce::jmax (alpha, (int) image.getPixelAt (x, y).getAlpha());
+    return alpha;
+}
+
+int inkedPixels (const juce::Image& image)
+{
+    int n = 0;
+    for (int y = 0; y < image.getHeight(); ++y)
+        for (int x = 0; x < image.getWidth(); ++x)
+            n += image.getPixelAt (x, y).getAlpha() > 0 ? 1 : 0;
+    return n;
+}
 } // namespace test

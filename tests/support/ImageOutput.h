@@ -13,4 +13,17 @@ juce::Image render (juce::Component& component);
 
 // The colour at a pixel, unpremultiplied.
 juce::Colour pixel (const juce::Image& image, int x, int y);
+
+// The stored (premultiplied) bytes of a pixel, for exact comparisons.
+std::uint32_t rawPixel (const juce::Image& image, int x, int y);
+
+// Pixels whose stored bytes differ; images of different sizes differ everywhere.
+int countDifferingPixels (const juce::Image& a, const juce::Image& b);
+inline bool samePixels (const juce::Image& a, const juce::Image& b) { return countDifferingPixels (a, b) == 0; }
+
+// The largest alpha anywhere: how strongly the faintest-styled text was drawn.
+int brightestAlpha (const juce::Image& image);
+
+// Pixels with any coverage at all.
+int inkedPixels (const juce::Image& image);
 } // namespace test

@@ -24,15 +24,6 @@ std::set<juce::uint32> opaqueColours (const juce::Image& image)
     return colours;
 }
 
-bool samePixels (const juce::Image& a, const juce::Image& b)
-{
-    for (int y = 0; y < a.getHeight(); ++y)
-        for (int x = 0; x < a.getWidth(); ++x)
-            if (a.getPixelAt (x, y) != b.getPixelAt (x, y))
-                return false;
-    return true;
-}
-
 juce::Image fittedText (const juce::String& text, const juce::Font& font, juce::Rectangle<int> area, juce::Point<int> size, float minimumScale)
 {
     juce::Image image (juce::Image::ARGB, size.x, size.y, true, juce::SoftwareImageType());
@@ -97,8 +88,8 @@ TEST (TextButtonAndLabel, longTextIsCutNeverSquashedAndLabelsCanBeUpperCase)
     const auto& s = button.getStyle();
     const auto area = juce::Rectangle<int> (0, 0, 90, 30).reduced (s.marginX, s.marginY);
     const auto rendered = test::render (button);
-    EXPECT_TRUE (samePixels (rendered, fittedText ("Save the transfer function now", s.font, area, { 90, 30 }, 1.0f)));
-    EXPECT_FALSE (samePixels (rendered, fittedText ("Save the transfer function now", s.font, area, { 90, 30 }, 0.7f)))
+    EXPECT_TRUE (test::samePixels (rendered, fittedText ("Save the transfer function now", s.font, area, { 90, 30 }, 1.0f)));
+    EXPECT_FALSE (test::samePixels (rendered, fittedText ("Save the transfer function now", s.font, area, { 90, 30 }, 0.7f)))
         << "a squashed rendering would differ";
 
     ui_core::TextLabel upper ("Scale X"), plain ("SCALE X");
@@ -107,7 +98,7 @@ TEST (TextButtonAndLabel, longTextIsCutNeverSquashedAndLabelsCanBeUpperCase)
     upper.setStyle (style);
     upper.setSize (80, 20);
     plain.setSize (80, 20);
-    EXPECT_TRUE (samePixels (test::render (upper), test::render (plain)));
+    EXPECT_TRUE (test::samePixels (test::render (upper), test::render (plain)));
     EXPECT_EQ (upper.getPreferredHeight(), 14);
     style.marginY = 3;
     style.minimumHeight = 10;

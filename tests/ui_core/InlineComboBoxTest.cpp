@@ -38,14 +38,6 @@ bool menuClosed (const juce::Component& owner)
            && juce::Desktop::getInstance().getComponent (0) == &owner;
 }
 
-int inkedPixels (const juce::Image& image)
-{
-    int n = 0;
-    for (int y = 0; y < image.getHeight(); ++y)
-        for (int x = 0; x < image.getWidth(); ++x)
-            n += image.getPixelAt (x, y).getAlpha() > 0 ? 1 : 0;
-    return n;
-}
 } // namespace
 
 TEST (InlineComboBox, menuTicksTheSelectionAndShownTextFollowsIt)
@@ -82,12 +74,12 @@ TEST (InlineComboBox, emptyValueLineAndNarrowCombo)
         combo->setSize (100, 50);
     }
     const auto a = test::render (none), b = test::render (captionOnly);
-    EXPECT_GT (inkedPixels (a), 0) << "the caption is drawn";
-    EXPECT_EQ (inkedPixels (a), inkedPixels (b)) << "id -1 draws no value line";
+    EXPECT_GT (test::inkedPixels (a), 0) << "the caption is drawn";
+    EXPECT_EQ (test::inkedPixels (a), test::inkedPixels (b)) << "id -1 draws no value line";
 
     none.setSelectedId (2);
     none.setSize (11, 50);
-    EXPECT_EQ (inkedPixels (test::render (none)), 0) << "narrower than the margins: no text";
+    EXPECT_EQ (test::inkedPixels (test::render (none)), 0) << "narrower than the margins: no text";
 }
 
 TEST (InlineComboBox, choosingFromTheMenuCallsOnChangeEvenForTheSameItem)

@@ -34,14 +34,6 @@ struct BoxWithNeighbour : juce::Component
     juce::Component neighbour;
 };
 
-int brightestAlpha (const juce::Image& image)
-{
-    int alpha = 0;
-    for (int y = 0; y < image.getHeight(); ++y)
-        for (int x = 0; x < image.getWidth(); ++x)
-            alpha = juce::jmax (alpha, (int) image.getPixelAt (x, y).getAlpha());
-    return alpha;
-}
 } // namespace
 
 TEST (NumberBox, dragThresholdSpeedAndFineMode)
@@ -170,7 +162,7 @@ TEST (NumberBox, narrowAndDisabledBoxes)
 {
     NumberBox narrow ("X Lag");
     narrow.setSize (15, 40);
-    EXPECT_EQ (brightestAlpha (test::render (narrow)), 0) << "no room for text";
+    EXPECT_EQ (test::brightestAlpha (test::render (narrow)), 0) << "no room for text";
     narrow.startTextEditing();
     ASSERT_NE (narrow.getEditor(), nullptr);
     EXPECT_EQ (narrow.getEditor()->getWidth(), 0);
@@ -186,7 +178,7 @@ TEST (NumberBox, narrowAndDisabledBoxes)
         box->setSize (80, 40);
     }
     disabled.setEnabled (false);
-    EXPECT_NEAR (brightestAlpha (test::render (disabled)), 0.4 * brightestAlpha (test::render (enabled)), 2.0);
+    EXPECT_NEAR (test::brightestAlpha (test::render (disabled)), 0.4 * test::brightestAlpha (test::render (enabled)), 2.0);
 
     test::Pointer pointer (disabled);
     pointer.press ({ 40, 20 });

@@ -1,3 +1,4 @@
+#include "tests/support/ImageOutput.h"
 #include "ui_core/GlowLayer.h"
 #include "ui_core/PhosphorBlur.h"
 
@@ -6,27 +7,12 @@
 #include <random>
 
 using namespace ui_core;
+using test::rawPixel;
+using test::samePixels;
 
 namespace
 {
 juce::Image blank (int w, int h) { return juce::Image (juce::Image::ARGB, w, h, true, juce::SoftwareImageType()); }
-
-std::uint32_t rawPixel (const juce::Image& image, int x, int y)
-{
-    const juce::Image::BitmapData data (image, juce::Image::BitmapData::readOnly);
-    std::uint32_t p;
-    std::memcpy (&p, data.getPixelPointer (x, y), 4);
-    return p;
-}
-
-bool samePixels (const juce::Image& a, const juce::Image& b)
-{
-    for (int y = 0; y < a.getHeight(); ++y)
-        for (int x = 0; x < a.getWidth(); ++x)
-            if (rawPixel (a, x, y) != rawPixel (b, x, y))
-                return false;
-    return true;
-}
 
 int largestChannelDifference (const juce::Image& a, const juce::Image& b)
 {

@@ -18,15 +18,6 @@ void setPlain (PluginAudioProcessor& processor, const juce::String& id, float va
     parameter->setValueNotifyingHost (parameter->convertTo0to1 (value));
 }
 
-int brightestAlpha (const juce::Image& image)
-{
-    int alpha = 0;
-    for (int y = 0; y < image.getHeight(); ++y)
-        for (int x = 0; x < image.getWidth(); ++x)
-            alpha = juce::jmax (alpha, (int) image.getPixelAt (x, y).getAlpha());
-    return alpha;
-}
-
 void expectColourNear (juce::Colour actual, juce::Colour expected, const char* what)
 {
     EXPECT_EQ (actual.getAlpha(), expected.getAlpha()) << what;
@@ -130,12 +121,12 @@ TEST_F (Displays, disabledDisplayIsFadedAndIgnoresHover)
     style.valueColour = juce::Colours::white;
     style.labelColour = juce::Colours::white;
     smoothing.setStyle (style);
-    const auto enabled = brightestAlpha (test::render (smoothing));
+    const auto enabled = test::brightestAlpha (test::render (smoothing));
 
     juce::Component parent;
     parent.addAndMakeVisible (smoothing);
     parent.setEnabled (false);
-    EXPECT_NEAR (brightestAlpha (test::render (smoothing)), 0.4 * enabled, 2.0) << "a disabled parent disables the display";
+    EXPECT_NEAR (test::brightestAlpha (test::render (smoothing)), 0.4 * enabled, 2.0) << "a disabled parent disables the display";
 
     test::Pointer (smoothing).enter ({ 10, 10 });
     EXPECT_FALSE (smoothing.isHovered());

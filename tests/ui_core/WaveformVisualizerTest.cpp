@@ -220,11 +220,7 @@ TEST_F (Plot, fastBackgroundCompositeEqualsAPlainBlit)
         WaveformVisualizer::setFastBackgroundForTesting (true);
         const auto fast = test::render (parent);
 
-        int differing = 0;
-        for (int y = 0; y < plain.getHeight(); ++y)
-            for (int x = 0; x < plain.getWidth(); ++x)
-                differing += plain.getPixelAt (x, y) != fast.getPixelAt (x, y) ? 1 : 0;
-        EXPECT_EQ (differing, 0) << c.name;
+        EXPECT_EQ (test::countDifferingPixels (plain, fast), 0) << c.name;
         parent.removeChildComponent (&visualizer);
     }
 }

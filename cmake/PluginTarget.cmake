@@ -23,6 +23,8 @@ target_sources(Sonderlith PRIVATE
     plugin/TransferFunctionTable.cpp
     plugin/PluginParameters.cpp
     plugin/PluginAudioProcessor.cpp
+    editor/EditorIcons.cpp
+    editor/EditorStyles.cpp
     editor/PluginProcessorEditor.cpp
     persistence/FactoryOverrides.cpp
     persistence/PlatformFolders.cpp
@@ -57,13 +59,24 @@ target_sources(Sonderlith PRIVATE
     ui_core/WaveformVisualizer.cpp
     ui_core/PhosphorBlur.cpp
     ui_core/ThemeColours.cpp
-    ui_panels/InlineComboBoxAttachment.cpp)
+    ui_core/WarningOverlayPanel.cpp
+    ui_panels/ControlsPanel.cpp
+    ui_panels/HorizontalStrip.cpp
+    ui_panels/InlineComboBoxAttachment.cpp
+    ui_panels/ScaleControlsPanel.cpp
+    ui_panels/SmoothingControlsPanel.cpp)
 
 # The ten embedded fonts, each turned into a typeface once from memory.
 file(GLOB SONDERLITH_FONT_FILES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/resources/fonts/*.ttf")
 juce_add_binary_data(SonderlithFonts HEADER_NAME SonderlithFonts.h NAMESPACE SonderlithFonts SOURCES ${SONDERLITH_FONT_FILES})
 set_target_properties(SonderlithFonts PROPERTIES POSITION_INDEPENDENT_CODE ON)
 target_link_libraries(Sonderlith PRIVATE SonderlithFonts)
+
+# Transport, save and logo artwork (SVG, black or currentColor for recolouring).
+file(GLOB SONDERLITH_ICON_FILES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/resources/icons/*.svg")
+juce_add_binary_data(SonderlithIcons HEADER_NAME SonderlithIcons.h NAMESPACE SonderlithIcons SOURCES ${SONDERLITH_ICON_FILES})
+set_target_properties(SonderlithIcons PROPERTIES POSITION_INDEPENDENT_CODE ON)
+target_link_libraries(Sonderlith PRIVATE SonderlithIcons)
 
 target_include_directories(Sonderlith PUBLIC "${CMAKE_SOURCE_DIR}")
 

@@ -1,20 +1,495 @@
 #include "editor/PluginProcessorEditor.h"
 
+#include "dsp/Smoothing.h"
+#include "editor/EditorIcons.h"
+#include "editor/EditorStyles.h"
 #include "plugin/PluginAudioProcessor.h"
+#include "ui_core/DesignTokens.h"
+#include "ui_core/PlotFeedBuilders.h"
+#include "ui_core/ThemeColours.h"
+
+namespace
+{
+constexpr int barHeight = 68;
+constexpr int rowHeight = 50;
+constexpr int buttonSize = 43;
+constexpr int panelHeight = 100;
+
+int roundedChoice (const juce::AudioProcessorValueTreeState& parameters, const char* id)
+{
+    return juce::roundToInt (parameters.getRawParameterValue (id)->load());
+}
+
+int textWidth (const juce::Font& font, const juce::String& text)
+{
+    return (int) std::ceil (juce::GlyphArrangement::getStringWidth (font, text));
+}
+} // namespace
 
 PluginProcessorEditor::PluginProcessorEditor (PluginAudioProcessor& p)
-    : juce::AudioProcessorEditor (p), pluginProcessor (p)
+    : juce::AudioProcessorEditor (p),
+      processor (p),
+      scaleDisplay (p.parameters, "scaleX", "scaleY"),
+      smoothingDisplay (p.parameters, "smoothing")
 {
+    const auto theme = loadThemeSettings();
+    ui_core::setTheme (theme.primaryHue, theme.secondaryHue, theme.primarySaturationScale, theme.secondarySaturationScale, theme.glowEnabled,
+                       theme.glowIntensity);
+
+    createTopPanel();
+
+    visualizer.setStyle (ui_core::defaultVisualizerStyle());
+    addAndMakeVisible (visualizer);
+
+    addAndMakeVisible (glowOverlay);
+    glowOverlay.setVisualizer (&visualizer);
+    tooltipPanel.setStyle (tooltipStripStyle());
+    tooltipPanel.source = this;
+    addAndMakeVisible (tooltipPanel);
+
+    warningOverlay.setStyle (ui_core::editorWarningStyle());
+    warningOverlay.setTitle ("Sidechain Disconnected");
+    warningOverlay.setBody ("Sonderlith (SLT) extracts nonlinear transfer functions by probing before/after the device under test (DUT). "
+                            "Sidechain must be connected to use the probe.");
+    warningOverlay.setFooter ("- Place SLT immediately after the DUT to read the output.\n- Route SLT sidechain to read the DUT input.\n"
+                              "- Pass audio (e.g. a 0dB sine wave) through the device to begin probing.");
+    warningOverlay.setVisible (false);
+    warningOverlay.setAlwaysOnTop (true);
+    warningOverlay.setVisible (true);
+    addChildComponent (warningOverlay);
+
+    wireCallbacks();
+
+    applyGridStrength (juce::jlimit (0, 2, loadGridStrength()));
+
     setResizable (true, false);
     setResizeLimits (600, 400, 1600, 2000);
     setSize (700, 550);
+
+    addKeyListener (this);
+    setWantsKeyboardFocus (true);
+    startTimer (50);
 }
 
-PluginProcessorEditor::~PluginProcessorEditor() = default;
+PluginProcessorEditor::~PluginProcessorEditor()
+{
+    stopTimer();
+    if (updateThread != nullptr)
+        updateThread->stopThread (2000);
+    logoMenu.reset();
+    themeOverlay.reset();
+    updateOverlay.reset();
+    for (const auto* id : { "captureAlgorithm", "captureLength", "visualizationMode" })
+        processor.parameters.removeParameterListener (id, this);
+    glowOverlay.setVisualizer (nullptr);
+    for (auto* display : { static_cast<ui_core::ValueDisplay*> (&scaleDisplay), static_cast<ui_core::ValueDisplay*> (&smoothingDisplay) })
+    {
+        display->onHoverStart = nullptr;
+        display->onHoverEnd = nullptr;
+        display->isCompanionHovered = nullptr;
+        display->isCompanionActive = nullptr;
+    }
+    processor.onTransferFunctionChanged = nullptr;
+    removeKeyListener (this);
+}
+
+void PluginProcessorEditor::createTopPanel()
+{
+    bottomBar.setStyle (bottomBarStyle());
+    bottomBar.setSize (600, 40);
+    addAndMakeVisible (bottomBar);
+
+    logoButton.setLayers (logoLayerSvgs());
+    logoButton.setStyle (logoStyle());
+    logoButton.setSize (barHeight, barHeight);
+    logoButton.setTooltip ("Veltrasonic Sonderlith v1.1.5");
+    addAndMakeVisible (logoButton);
+
+    struct Transport
+    {
+        ui_core::IconButton& button;
+        juce::String icon;
+        const char* tooltip;
+    };
+    for (const auto& t : { Transport { continueButton, playIconSvg(), "Continuously plot the distortion visualization." },
+                           Transport { freezeButton, pauseIconSvg(), "Capture snapshot of the distortion." },
+                           Transport { saveButton, saveIconSvg(), "Save the snapshot and reuse the cloned distortion in other effects." } })
+    {
+        t.button.setStyle (&t.button == &saveButton ? saveButtonStyle() : transportButtonStyle());
+        t.button.setIcon (t.icon);
+        t.button.setSize (buttonSize, buttonSize);
+        t.button.setTooltip (t.tooltip);
+        addAndMakeVisible (t.button);
+    }
+
+    scaleDisplay.setStyle (scaleDisplayStyle());
+    scaleDisplay.setTooltip ("Scale controls.");
+    scaleDisplay.setSize (122, rowHeight);
+    addAndMakeVisible (scaleDisplay);
+    scaleControls.setStyle (controlsPanelStyle());
+    scaleControls.setAlwaysOnTop (true);
+    addChildComponent (scaleControls);
+    wireDisplay (scaleDisplay, scaleControls);
+
+    for (auto* box : { &xLagBox, &yLagBox })
+    {
+        box->setStyle (latencyBoxStyle());
+        box->setRange (0.0, 512.0, 0.01);
+        const auto& s = box->getStyle();
+        box->setSize (juce::jmax (textWidth (s.labelFont, "X LAG"), textWidth (s.valueFont, "512.00")) + 2 * s.marginX, rowHeight);
+        addAndMakeVisible (*box);
+    }
+    xLagBox.setTooltip ("Sample delay amount - latency compensation for sidechain input.");
+    yLagBox.setTooltip ("Sample delay amount - latency compensation for main input.");
+
+    smoothingDisplay.setStyle (ui_core::defaultDisplayStyle());
+    smoothingDisplay.setTooltip ("Apply a smoothing window to tame noisy captures.");
+    smoothingDisplay.setSize (72, rowHeight);
+    addAndMakeVisible (smoothingDisplay);
+    smoothingControls.setStyle (controlsPanelStyle());
+    smoothingControls.setAlwaysOnTop (true);
+    addChildComponent (smoothingControls);
+    wireDisplay (smoothingDisplay, smoothingControls);
+
+    struct Choice
+    {
+        ui_core::InlineComboBox& combo;
+        juce::StringArray items;
+        const char* reference;
+        const char* tooltip;
+    };
+    const Choice choices[] = {
+        { algorithmCombo, { "ODR", "Mean" }, "Mean", "Algorithm used to estimate the transfer function from captured samples." },
+        { captureLengthCombo, { "16k", "32k", "64k", "128k" }, "128k",
+          "Number of samples used to fit the curve. More samples takes longer to capture but considers more context." },
+        { modeCombo, { "tfunc", "time" }, "tfunc", "tfunc: X vs Y transfer function plot. time: time-domain scope of both inputs." },
+        { timeWindowCombo, { "500", "1k", "2k", "4k", "8k" }, "500", "Time-domain window length in samples (only used in time mode)." },
+    };
+    for (const auto& c : choices)
+    {
+        c.combo.setStyle (ui_core::defaultComboStyle());
+        for (int i = 0; i < c.items.size(); ++i)
+            c.combo.addItem (c.items[i], i + 1);
+        c.combo.setTooltip (c.tooltip);
+        c.combo.setSize (c.combo.preferredWidth (c.reference), rowHeight);
+        addAndMakeVisible (c.combo);
+    }
+    for (auto pair : { std::pair { &algorithmCombo, &modeCombo }, std::pair { &captureLengthCombo, &timeWindowCombo } })
+    {
+        const auto width = juce::jmax (pair.first->getWidth(), pair.second->getWidth());
+        pair.first->setSize (width, rowHeight);
+        pair.second->setSize (width, rowHeight);
+    }
+
+    updateControlStates();
+}
+
+void PluginProcessorEditor::wireDisplay (ui_core::ValueDisplay& display, ui_panels::ControlsPanel& panel)
+{
+    display.onHoverStart = [this, &display, &panel]
+    {
+        if (display.isEnabled())
+        {
+            panel.setVisible (true);
+            resized();
+        }
+    };
+    display.onHoverEnd = [this, &panel]
+    {
+        panel.setVisible (false);
+        resized();
+    };
+    display.isCompanionHovered = [&panel]
+    {
+        if (! panel.isVisible())
+            return false;
+        const auto mouse = panel.getMouseXYRelative();
+        return mouse.x >= 0 && mouse.y >= 0 && mouse.x < panel.getWidth() && mouse.y < panel.getHeight();
+    };
+    display.isCompanionActive = [&panel] { return panel.isVisible() && panel.isKnobInUse(); };
+}
+
+void PluginProcessorEditor::wireCallbacks()
+{
+    continueButton.onClick = [this]
+    {
+        frozen = false;
+        awaitingCapture = false;
+        updateControlStates();
+    };
+    freezeButton.onClick = [this]
+    {
+        frozen = true;
+        if (processor.hasFullCapture())
+            processor.snapshotCaptureAndRefit();
+        else
+            awaitingCapture = true;
+        updateControlStates();
+    };
+
+    // The processor copies this callback into a posted call, so clearing it in
+    // the destructor is not enough on its own: the weak reference drops a
+    // call that arrives after the editor has gone.
+    processor.onTransferFunctionChanged = [safeThis = juce::Component::SafePointer<PluginProcessorEditor> (this)]
+    {
+        if (safeThis != nullptr)
+            ui_core::buildTablePoints (safeThis->visualizer, safeThis->processor.transferFunction);
+    };
+
+    auto& parameters = processor.parameters;
+    scaleXAttachment = std::make_unique<SliderAttachment> (parameters, "scaleX", scaleControls.scaleXKnob);
+    scaleYAttachment = std::make_unique<SliderAttachment> (parameters, "scaleY", scaleControls.scaleYKnob);
+    latencyXAttachment = std::make_unique<SliderAttachment> (parameters, "latencyX", xLagBox);
+    latencyYAttachment = std::make_unique<SliderAttachment> (parameters, "latencyY", yLagBox);
+    algorithmAttachment = std::make_unique<ui_panels::InlineComboBoxAttachment> (parameters, "captureAlgorithm", algorithmCombo);
+    captureLengthAttachment = std::make_unique<ui_panels::InlineComboBoxAttachment> (parameters, "captureLength", captureLengthCombo);
+    modeAttachment = std::make_unique<ui_panels::InlineComboBoxAttachment> (parameters, "visualizationMode", modeCombo);
+    timeWindowAttachment = std::make_unique<ui_panels::InlineComboBoxAttachment> (parameters, "timeWindow", timeWindowCombo);
+
+    for (const auto* id : { "captureAlgorithm", "captureLength", "visualizationMode" })
+        parameters.addParameterListener (id, this);
+
+    visualizer.onMouseEvent = [this] (const juce::MouseEvent& e, const juce::String& kind)
+    {
+        if (kind == "mouseDown" && e.mods.isRightButtonDown())
+            showVisualizerContextMenu();
+    };
+
+    smoothingAttachment = std::make_unique<SliderAttachment> (parameters, "smoothing", smoothingControls.smoothingKnob);
+    smoothingControls.smoothingKnob.onValueChange = [this]
+    {
+        if (! frozen)
+            return;
+        smoothingDirty = true;
+        smoothingChangedAt = (int) juce::Time::getMillisecondCounter();
+    };
+}
+
+void PluginProcessorEditor::updateControlStates()
+{
+    continueButton.setEnabled (frozen);
+    freezeButton.setEnabled (! frozen);
+    saveButton.setEnabled (frozen);
+
+    smoothingDisplay.setEnabled (frozen);
+    if (! frozen)
+        smoothingControls.setVisible (false);
+    scaleDisplay.setEnabled (! frozen);
+    if (frozen)
+        scaleControls.setVisible (false);
+    xLagBox.setEnabled (! frozen);
+    yLagBox.setEnabled (! frozen);
+
+    algorithmCombo.setVisible (frozen);
+    captureLengthCombo.setVisible (frozen);
+    modeCombo.setVisible (! frozen);
+    timeWindowCombo.setVisible (! frozen);
+
+    updateTimeWindowEnabled();
+    resized();
+}
+
+void PluginProcessorEditor::updateTimeWindowEnabled()
+{
+    timeWindowCombo.setEnabled (roundedChoice (processor.parameters, "visualizationMode") == 1);
+}
+
+void PluginProcessorEditor::parameterChanged (const juce::String& parameterID, float)
+{
+    if (parameterID == "visualizationMode")
+    {
+        juce::MessageManager::callAsync ([safeThis = juce::Component::SafePointer<PluginProcessorEditor> (this)]
+                                         {
+                                             if (safeThis != nullptr)
+                                                 safeThis->updateTimeWindowEnabled();
+                                         });
+        return;
+    }
+    // May arrive on the audio thread: only the flag is touched here, and
+    // only while frozen (read without a lock: a stale read at worst refits
+    // once more or once later).
+    if (frozen)
+        refitRequested = true;
+}
+
+void PluginProcessorEditor::changeListenerCallback (juce::ChangeBroadcaster*) {}
+
+bool PluginProcessorEditor::keyPressed (const juce::KeyPress&, juce::Component*) { return false; }
+
+void PluginProcessorEditor::timerCallback()
+{
+    const auto show = ! processor.sidechainConnected.load() && ! frozen
+                      && (int) processor.parameters.getRawParameterValue ("visualizationMode")->load() != 1;
+    if (show != warningOverlay.isVisible())
+    {
+        warningOverlay.setVisible (show);
+        if (show)
+            resized();
+    }
+
+    if (awaitingCapture && frozen && processor.hasFullCapture())
+    {
+        awaitingCapture = false;
+        processor.snapshotCaptureAndRefit();
+    }
+
+    if (frozen && refitRequested.exchange (false))
+        processor.refitTransferFunction();
+
+    resmoothIfSettled();
+
+    if (! frozen)
+        feedLiveView();
+}
+
+void PluginProcessorEditor::resmoothIfSettled()
+{
+    if (! smoothingDirty || (int) juce::Time::getMillisecondCounter() - smoothingChangedAt <= 99)
+        return;
+    smoothingDirty = false;
+    if (processor.hasFit && ! processor.rawBins.empty())
+    {
+        const auto window = (int) processor.parameters.getRawParameterValue ("smoothing")->load();
+        processor.writeSmoothedBinsToTransferFunction (smoothTransferFunction (processor.rawBins, window));
+    }
+}
+
+void PluginProcessorEditor::feedLiveView()
+{
+    const auto n = CaptureRing::capacity;
+    liveX.resize ((size_t) n);
+    liveY.resize ((size_t) n);
+    processor.captureRing.readLatest (liveX.data(), liveY.data(), n);
+    if (roundedChoice (processor.parameters, "visualizationMode") == 1)
+        ui_core::buildScopeSignals (visualizer, liveX.data(), liveY.data(), n, processor.parameters);
+    else
+        ui_core::buildLivePoints (visualizer, liveX.data(), liveY.data(), n, processor.parameters);
+}
+
+juce::PopupMenu PluginProcessorEditor::buildVisualizerContextMenu() const
+{
+    juce::PopupMenu grid, mode, menu;
+    grid.addItem (101, "Faint", true, gridStrengthChoice == 0);
+    grid.addItem (102, "Medium", true, gridStrengthChoice == 1);
+    grid.addItem (103, "Strong", true, gridStrengthChoice == 2);
+    mode.addItem (201, "Segments", true, displayMode == 0);
+    mode.addItem (202, "Scatter", true, displayMode == 1);
+    menu.addSubMenu ("Grid Strength", grid);
+    menu.addSubMenu ("Display Mode", mode);
+    return menu;
+}
+
+void PluginProcessorEditor::showVisualizerContextMenu()
+{
+    auto menu = buildVisualizerContextMenu();
+    popupLookAndFeel.setStyle (contextMenuStyle());
+    menu.setLookAndFeel (&popupLookAndFeel);
+    menu.showMenuAsync (juce::PopupMenu::Options().withTargetComponent (&visualizer).withMousePosition(),
+                        [safeThis = juce::Component::SafePointer<PluginProcessorEditor> (this)] (int result)
+                        {
+                            if (safeThis == nullptr)
+                                return;
+                            if (result >= 101 && result <= 103)
+                                safeThis->applyGridStrength (result - 101);
+                            else if (result == 201 || result == 202)
+                                safeThis->applyDisplayMode (result - 201);
+                        });
+}
+
+void PluginProcessorEditor::applyGridStrength (int choice)
+{
+    const auto previous = gridStrengthChoice;
+    gridStrengthChoice = (std::uint8_t) juce::jlimit (0, 2, choice);
+    visualizer.setGridStrength (choice == 2 ? 6.0f : choice == 1 ? 3.0f : 1.0f);
+    if (gridStrengthChoice != previous)
+        saveGridStrength (juce::jmin (choice, 2));
+}
+
+void PluginProcessorEditor::applyDisplayMode (int mode)
+{
+    displayMode = (std::uint8_t) mode;
+    visualizer.setScatterMode (mode == 1);
+}
+
+void PluginProcessorEditor::applyThemeStyles()
+{
+    bottomBar.setStyle (bottomBarStyle());
+    logoButton.setStyle (logoStyle());
+    continueButton.setStyle (transportButtonStyle());
+    freezeButton.setStyle (transportButtonStyle());
+    saveButton.setStyle (saveButtonStyle());
+    scaleDisplay.setStyle (scaleDisplayStyle());
+    scaleControls.setStyle (controlsPanelStyle());
+    xLagBox.setStyle (latencyBoxStyle());
+    yLagBox.setStyle (latencyBoxStyle());
+    smoothingDisplay.setStyle (ui_core::defaultDisplayStyle());
+    smoothingControls.setStyle (controlsPanelStyle());
+    visualizer.setStyle (ui_core::defaultVisualizerStyle());
+    tooltipPanel.setStyle (tooltipStripStyle());
+    repaint();
+}
 
 void PluginProcessorEditor::paint (juce::Graphics& g)
 {
     g.fillAll (getLookAndFeel().findColour (juce::ResizableWindow::backgroundColourId));
 }
 
-void PluginProcessorEditor::resized() {}
+void PluginProcessorEditor::resized()
+{
+    const auto w = getWidth(), h = getHeight();
+    const auto bar = juce::jmin (h, barHeight);
+    const auto top = h - bar;
+    bottomBar.setBounds (0, top, w, bar);
+
+    const auto logoWidth = juce::jmin (w, barHeight);
+    logoButton.setBounds (0, top, logoWidth, bar);
+    const auto rest = w - logoWidth;
+
+    const auto row = juce::jmin (bar, rowHeight);
+    tooltipPanel.setBounds (logoWidth + 4, top + row, juce::jmax (rest - juce::jmin (rest, 68) - 8, 0),
+                            juce::jmax (bar - row - juce::jmin (bar - row, 4), 0));
+
+    auto x = logoWidth + 24;
+    for (auto* button : { &continueButton, &freezeButton, &saveButton })
+    {
+        button->setBounds (x, top + (row - buttonSize) / 2, buttonSize, buttonSize);
+        x += buttonSize + 4;
+    }
+
+    layoutRightHandControls (top);
+
+    visualizer.setBounds (0, 0, w, top);
+
+    if (warningOverlay.isVisible())
+    {
+        const auto height = warningOverlay.getPreferredHeight();
+        warningOverlay.setBounds (w / 2 - 200, top / 2 - height / 2, ui_core::WarningOverlayPanel::preferredWidth, height);
+    }
+    if (logoMenu != nullptr)
+        logoMenu->setTopLeftPosition (logoButton.getX(), logoButton.getY() - logoMenu->getHeight());
+    for (auto* overlay : { themeOverlay.get(), updateOverlay.get() })
+        if (overlay != nullptr)
+            overlay->setBounds (0, 0, w, h);
+
+    if (scaleControls.isVisible())
+        scaleControls.setBounds (scaleDisplay.getX(), scaleDisplay.getY() - panelHeight, scaleDisplay.getWidth(), panelHeight);
+    if (smoothingControls.isVisible())
+        smoothingControls.setBounds (smoothingDisplay.getX(), smoothingDisplay.getY() - panelHeight, smoothingDisplay.getWidth(), panelHeight);
+}
+
+void PluginProcessorEditor::layoutRightHandControls (int barTop)
+{
+    auto right = getWidth() - 8;
+    auto place = [&] (juce::Component& c)
+    {
+        right -= c.getWidth();
+        c.setBounds (right, barTop, c.getWidth(), rowHeight);
+    };
+    place (smoothingDisplay);
+    for (auto* combo : { &captureLengthCombo, &timeWindowCombo, &modeCombo, &algorithmCombo })
+        if (combo->isVisible())
+            place (*combo);
+    place (yLagBox);
+    place (xLagBox);
+    place (scaleDisplay);
+}

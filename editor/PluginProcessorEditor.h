@@ -1,12 +1,38 @@
 #pragma once
 
+#include "persistence/UserSettings.h"
+#include "ui_core/ComboBoxPopupLookAndFeel.h"
+#include "ui_core/GlowSpillOverlay.h"
+#include "ui_core/IconButton.h"
+#include "ui_core/InlineComboBox.h"
+#include "ui_core/MultiLayerLogoButton.h"
+#include "ui_core/NumberBox.h"
+#include "ui_core/ScaleDisplay.h"
+#include "ui_core/SmoothingDisplay.h"
+#include "ui_core/TooltipDisplayPanel.h"
+#include "ui_core/WarningOverlayPanel.h"
+#include "ui_core/WaveformVisualizer.h"
+#include "ui_panels/HorizontalStrip.h"
+#include "ui_panels/InlineComboBoxAttachment.h"
+#include "ui_panels/ScaleControlsPanel.h"
+#include "ui_panels/SmoothingControlsPanel.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
+
+#include <atomic>
+#include <cstdint>
 
 class PluginAudioProcessor;
 
-// The plug-in window. For now it only sets up the host-resizable frame; the
-// plot and controls are laid out in it as they land.
-class PluginProcessorEditor final : public juce::AudioProcessorEditor
+// The plug-in window: the plot above a 68-pixel bar with the logo, the
+// transport buttons, the tooltip strip and the parameter controls. Freezing
+// is a state of the window only; the processor is asked for snapshots,
+// refits and re-smoothing.
+class PluginProcessorEditor final : public juce::AudioProcessorEditor,
+                                    public juce::KeyListener,
+                                    public juce::ChangeListener,
+                                    public juce::Timer,
+                                    public juce::AudioProcessorValueTreeState::Listener
 {
 public:
     explicit PluginProcessorEditor (PluginAudioProcessor&);
@@ -14,9 +40,78 @@ public:
 
     void paint (juce::Graphics&) override;
     void resized() override;
+    void timerCallback() override;
+    void parameterChanged (const juce::String& parameterID, float newValue) override;
+    void changeListenerCallback (juce::ChangeBroadcaster*) override;
+    bool keyPressed (const juce::KeyPress&, juce::Component*) override;
+    using juce::Component::keyPressed;
+
+    void updateControlStates();
+    void updateTimeWindowEnabled();
+    void showVisualizerContextMenu();
+    void applyGridStrength (int choice);
+    void applyDisplayMode (int mode);
+    void applyThemeStyles();
+
+    bool isFrozen() const noexcept { return frozen; }
+    bool isAwaitingCapture() const noexcept { return awaitingCapture; }
+    int getGridStrengthChoice() const noexcept { return gridStrengthChoice; }
+    int getDisplayMode() const noexcept { return displayMode; }
+    // The context menu as it would open now.
+    juce::PopupMenu buildVisualizerContextMenu() const;
 
 private:
-    [[maybe_unused]] PluginAudioProcessor& pluginProcessor;
+    void createTopPanel();
+    void wireCallbacks();
+    void wireDisplay (ui_core::ValueDisplay& display, ui_panels::ControlsPanel& panel);
+    void layoutRightHandControls (int barTop);
+    void feedLiveView();
+    void resmoothIfSettled();
+
+    PluginAudioProcessor& processor;
+
+public:
+    ui_core::ComboBoxPopupLookAndFeel popupLookAndFeel;
+
+private:
+    bool frozen = false, awaitingCapture = false;
+    std::uint8_t gridStrengthChoice = 0;
+    std::uint8_t displayMode = 0;
+    bool smoothingDirty = false;
+    int smoothingChangedAt = 0;
+    std::atomic<bool> refitRequested { false };
+
+public:
+    ui_core::WaveformVisualizer visualizer;
+    ui_panels::HorizontalStrip bottomBar;
+    ui_core::MultiLayerLogoButton logoButton { "logo" };
+    ui_core::IconButton continueButton { "play" }, freezeButton { "freeze" }, saveButton { "saveTransferFunction" };
+    ui_core::ScaleDisplay scaleDisplay;
+    ui_panels::ScaleControlsPanel scaleControls;
+    ui_core::NumberBox xLagBox { "X Lag" }, yLagBox { "Y Lag" };
+    ui_core::SmoothingDisplay smoothingDisplay;
+    ui_panels::SmoothingControlsPanel smoothingControls;
+    ui_core::InlineComboBox algorithmCombo { "Algo" }, captureLengthCombo { "Size" }, modeCombo { "Mode" }, timeWindowCombo { "Size" };
+
+private:
+    using SliderAttachment = juce::AudioProcessorValueTreeState::SliderAttachment;
+    std::unique_ptr<SliderAttachment> scaleXAttachment, scaleYAttachment, latencyXAttachment, latencyYAttachment, smoothingAttachment;
+    std::unique_ptr<ui_panels::InlineComboBoxAttachment> algorithmAttachment, captureLengthAttachment, modeAttachment, timeWindowAttachment;
+
+public:
+    ui_core::GlowSpillOverlay glowOverlay;
+    ui_core::TooltipDisplayPanel tooltipPanel;
+    ui_core::WarningOverlayPanel warningOverlay;
+
+private:
+    std::unique_ptr<juce::Component> artistNameOverlay, themeOverlay;
+    ThemeSettings themeRevertValues;
+    std::unique_ptr<juce::Component> logoMenu;
+    bool logoMenuOpen = false;
+    std::unique_ptr<juce::Component> updateOverlay;
+    std::unique_ptr<juce::Thread> updateThread;
+
+    std::vector<double> liveX, liveY; // the ring's copy, reused every tick
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PluginProcessorEditor)
 };

@@ -41,7 +41,10 @@ void createWindowManagerAtoms()
     auto intern = reinterpret_cast<InternAtom> (::dlsym (x11, "XInternAtom"));
     if (open == nullptr || intern == nullptr)
         return;
-    if (auto* display = open (nullptr))
+    // Held in a global so leak checkers see the open connection as reachable.
+    static void* display = nullptr;
+    display = open (nullptr);
+    if (display != nullptr)
         for (const auto* name : { "WM_PROTOCOLS", "WM_TAKE_FOCUS", "WM_DELETE_WINDOW", "_NET_WM_PING", "WM_CHANGE_STATE", "WM_STATE",
                                   "_NET_WM_WINDOW_TYPE", "_NET_WM_STATE", "_NET_WM_STATE_HIDDEN", "_NET_WM_WINDOW_TYPE_NORMAL" })
             intern (display, name, 0);

@@ -1,0 +1,43 @@
+#include "ui_panels/ControlsPanel.h"
+
+#include "ui_core/DesignTokens.h"
+
+namespace ui_panels
+{
+ControlsPanel::~ControlsPanel() = default;
+
+void ControlsPanel::setStyle (const Style& newStyle)
+{
+    style = newStyle;
+    restyleChildren();
+    resized();
+    repaint();
+}
+
+void ControlsPanel::styleKnob (ui_core::Rotary3DKnob& knob)
+{
+    knob.setStyle (ui_core::defaultKnobStyle());
+    knob.textEntry.style = ui_core::defaultTextEntryStyle();
+}
+
+void ControlsPanel::paint (juce::Graphics& g)
+{
+    const auto w = (float) getWidth(), h = (float) getHeight();
+    const auto r = juce::jmin (h / 2.0f, style.cornerRadius), rx = juce::jmin (w / 2.0f, style.cornerRadius);
+    juce::Path tab;
+    tab.startNewSubPath (0.0f, r);
+    tab.cubicTo (0.0f, 0.45f * r, 0.45f * rx, 0.0f, rx, 0.0f);
+    tab.lineTo (w - rx, 0.0f);
+    tab.cubicTo (w - 0.45f * rx, 0.0f, w, 0.45f * r, w, r);
+    tab.lineTo (w, h);
+    tab.lineTo (0.0f, h);
+    tab.closeSubPath();
+
+    if (style.shadowAlpha > 0.0f)
+        juce::DropShadow (juce::Colours::black.withAlpha (style.shadowAlpha), style.shadowRadius, { 0, style.shadowOffsetY }).drawForPath (g, tab);
+    g.setColour (ui_core::withAlphaLevel (style.backgroundColour, style.backgroundAlpha));
+    g.fillPath (tab);
+    g.setColour (ui_core::withAlphaLevel (style.borderColour, style.borderAlpha));
+    g.strokePath (tab, juce::PathStrokeType (style.borderThickness));
+}
+} // namespace ui_panels

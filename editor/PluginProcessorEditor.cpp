@@ -220,6 +220,7 @@ void PluginProcessorEditor::wireCallbacks()
     freezeButton.onClick = [this]
     {
         frozen = true;
+        refitRequested = false; // settings changed while live are in this snapshot's fit already
         if (processor.hasFullCapture())
             processor.snapshotCaptureAndRefit();
         else
@@ -305,11 +306,9 @@ void PluginProcessorEditor::parameterChanged (const juce::String& parameterID, f
                                          });
         return;
     }
-    // May arrive on the audio thread: only the flag is touched here, and
-    // only while frozen (read without a lock: a stale read at worst refits
-    // once more or once later).
-    if (frozen)
-        refitRequested = true;
+    // May arrive on the audio thread, so only the atomic flag is touched; the
+    // timer acts on it only while frozen and drops it while live.
+    refitRequested = true;
 }
 
 void PluginProcessorEditor::changeListenerCallback (juce::ChangeBroadcaster*) {}
@@ -333,7 +332,7 @@ void PluginProcessorEditor::timerCallback()
         processor.snapshotCaptureAndRefit();
     }
 
-    if (frozen && refitRequested.exchange (false))
+    if (refitRequested.exchange (false) && frozen)
         processor.refitTransferFunction();
 
     resmoothIfSettled();

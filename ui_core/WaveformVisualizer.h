@@ -89,6 +89,7 @@ public:
     float getGridStrength() const noexcept { return gridStrength; }
     void setScatterMode (bool shouldScatter);
     bool isScatterMode() const noexcept { return scatterMode; }
+    const std::vector<std::pair<double, double>>& getPoints() const noexcept { return points; }
     bool isScopeMode() const noexcept { return scopeMode; }
     void requestPaint();
 

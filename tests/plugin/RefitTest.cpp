@@ -5,6 +5,7 @@
 #include "plugin/PluginParameters.h"
 #include "tests/support/MessageLoop.h"
 #include "tests/support/ProcessorHarness.h"
+#include "tests/support/TanhDevice.h"
 
 #include <gtest/gtest.h>
 
@@ -13,30 +14,6 @@
 namespace
 {
 constexpr int blockSize = 512;
-
-// Plays a 0 dB sine (X, sidechain) through tanh(3x) (Y, main input), as a host
-// would, until the ring holds `pairs` pairs.
-void playThroughTanh (PluginAudioProcessor& p, int pairs, bool withSidechain = true)
-{
-    juce::AudioBuffer<float> buffer (p.getTotalNumInputChannels(), blockSize);
-    juce::MidiBuffer midi;
-    static int phase = 0;
-    for (int done = 0; done < pairs; done += blockSize)
-    {
-        for (int i = 0; i < blockSize; ++i, ++phase)
-        {
-            const auto x = (float) std::sin (2.0 * M_PI * 997.0 / 48000.0 * phase);
-            buffer.setSample (0, i, std::tanh (3.0f * x));
-            buffer.setSample (1, i, std::tanh (3.0f * x));
-            if (withSidechain)
-            {
-                buffer.setSample (2, i, x);
-                buffer.setSample (3, i, x);
-            }
-        }
-        p.processBlock (buffer, midi);
-    }
-}
 
 struct Publications
 {
@@ -70,7 +47,7 @@ TEST (Refit, freezePublishesTheSmoothedFitAndNotifiesAfterTheWrite)
 {
     Publications publications;
     auto p = preparedProcessor (publications);
-    playThroughTanh (*p, 20000);
+    test::playThroughTanh (*p, 20000);
     ASSERT_TRUE (p->hasFullCapture());
 
     std::vector<double> seenByCallback;
@@ -95,7 +72,7 @@ TEST (Refit, hasFullCaptureFollowsTheSelectedLength)
 {
     Publications publications;
     auto p = preparedProcessor (publications);
-    playThroughTanh (*p, 16384);
+    test::playThroughTanh (*p, 16384);
     EXPECT_TRUE (p->hasFullCapture());
     test::setParameter (*p, ParameterIds::captureLength, 3.0f);
     EXPECT_FALSE (p->hasFullCapture());
@@ -115,7 +92,7 @@ TEST (Refit, twoRequestsDuringARefitStartExactlyOneMore)
 {
     Publications publications;
     auto p = preparedProcessor (publications);
-    playThroughTanh (*p, 20000);
+    test::playThroughTanh (*p, 20000);
 
     p->snapshotCaptureAndRefit();
     // The completion needs the message loop, so the first refit is still running.
@@ -136,7 +113,7 @@ TEST (Refit, invalidEstimateKeepsThePreviousTable)
 {
     Publications publications;
     auto p = preparedProcessor (publications, false); // no sidechain: X is all zero
-    playThroughTanh (*p, 20000, false);
+    test::playThroughTanh (*p, 20000, false);
     const auto before = tableOf (*p);
 
     p->snapshotCaptureAndRefit();
@@ -153,7 +130,7 @@ TEST (Refit, destroyingTheProcessorDuringARefitWaitsAndRunsNoCompletion)
     Publications publications;
     auto p = preparedProcessor (publications);
     test::setParameter (*p, ParameterIds::captureAlgorithm, 0.0f); // ODR: long enough to be mid-flight
-    playThroughTanh (*p, 20000);
+    test::playThroughTanh (*p, 20000);
     p->snapshotCaptureAndRefit();
     ASSERT_TRUE (p->isRefitInProgress());
 
@@ -166,7 +143,7 @@ TEST (Refit, resmoothingDuringARefitIsReplacedByTheRefitsTable)
 {
     Publications publications;
     auto p = preparedProcessor (publications);
-    playThroughTanh (*p, 20000);
+    test::playThroughTanh (*p, 20000);
     p->snapshotCaptureAndRefit();
     ASSERT_TRUE (settles (*p));
     const auto firstBins = p->rawBins;
@@ -188,7 +165,7 @@ TEST (Refit, latenciesAlignTheSnapshot)
 {
     Publications publications;
     auto p = preparedProcessor (publications);
-    playThroughTanh (*p, 20000);
+    test::playThroughTanh (*p, 20000);
     test::setParameter (*p, ParameterIds::latencyX, 10.0f);
     p->snapshotCaptureAndRefit();
     ASSERT_TRUE (settles (*p));

@@ -1,0 +1,412 @@
+#include "editor/EditorStyles.h"
+#include "editor/PluginProcessorEditor.h"
+#include "persistence/UserSettings.h"
+#include "plugin/PluginAudioProcessor.h"
+#include "tests/support/ImageOutput.h"
+#include "tests/support/MessageLoop.h"
+#include "tests/support/ProcessorHarness.h"
+#include "tests/support/TanhDevice.h"
+#include "tests/support/UserInput.h"
+#include "ui_core/PlotFeedBuilders.h"
+#include "ui_core/ThemeColours.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace
+{
+constexpr int tickMs = 50;
+
+struct Editor : ::testing::Test
+{
+    void SetUp() override
+    {
+        settingsFile ("plugin-preferences").deleteFile();
+        test::prepareProcessor (processor, test::Sidechain::present, 512);
+    }
+
+    std::unique_ptr<PluginProcessorEditor> open()
+    {
+        auto editor = std::unique_ptr<PluginProcessorEditor> (static_cast<PluginProcessorEditor*> (processor.createEditor()));
+        editor->setVisible (true); // as a host's window shows it
+        // Counts every table the processor publishes, then hands it to the editor.
+        auto toEditor = processor.onTransferFunctionChanged;
+        processor.onTransferFunctionChanged = [this, toEditor]
+        {
+            ++publications;
+            toEditor();
+        };
+        return editor;
+    }
+
+    void ticks (int n) { test::runMessageLoopFor (n * tickMs + 10); }
+
+    bool settled() { return test::runMessageLoopUntil ([this] { return ! processor.isRefitInProgress(); }, 60000); }
+
+    void setFromHost (const char* id, float value)
+    {
+        std::thread automation ([&] { test::setParameter (processor, id, value); });
+        automation.join();
+    }
+
+    PluginAudioProcessor processor;
+    int publications = 0;
+};
+
+struct ControlStates
+{
+    bool continueEnabled, freezeEnabled, saveEnabled, smoothingEnabled, scaleEnabled, lagsEnabled, algoVisible, modeVisible;
+};
+
+ControlStates statesOf (const PluginProcessorEditor& e)
+{
+    return { e.continueButton.isEnabled(), e.freezeButton.isEnabled(), e.saveButton.isEnabled(), e.smoothingDisplay.isEnabled(),
+             e.scaleDisplay.isEnabled(),   e.xLagBox.isEnabled() && e.yLagBox.isEnabled(),
+             e.algorithmCombo.isVisible() && e.captureLengthCombo.isVisible(), e.modeCombo.isVisible() && e.timeWindowCombo.isVisible() };
+}
+
+void expectStates (const PluginProcessorEditor& e, const ControlStates& expected, const char* state)
+{
+    const auto s = statesOf (e);
+    EXPECT_EQ (s.continueEnabled, expected.continueEnabled) << state;
+    EXPECT_EQ (s.freezeEnabled, expected.freezeEnabled) << state;
+    EXPECT_EQ (s.saveEnabled, expected.saveEnabled) << state;
+    EXPECT_EQ (s.smoothingEnabled, expected.smoothingEnabled) << state;
+    EXPECT_EQ (s.scaleEnabled, expected.scaleEnabled) << state;
+    EXPECT_EQ (s.lagsEnabled, expected.lagsEnabled) << state;
+    EXPECT_EQ (s.algoVisible, expected.algoVisible) << state;
+    EXPECT_EQ (s.modeVisible, expected.modeVisible) << state;
+}
+
+constexpr ControlStates liveStates { false, true, false, false, true, true, false, true };
+constexpr ControlStates frozenStates { true, false, true, true, false, false, true, false };
+
+void click (juce::Button& button) { test::Pointer (button).click (button.getLocalBounds().getCentre().toFloat()); }
+
+// The window the most recent menu opened, once it is showing.
+juce::Component* newestMenuWindow (const juce::Component* besides, int alreadyOpen)
+{
+    juce::Component* menu = nullptr;
+    test::runMessageLoopUntil ([&]
+                               {
+                                   auto& desktop = juce::Desktop::getInstance();
+                                   if (desktop.getNumComponents() <= alreadyOpen)
+                                       return false;
+                                   menu = desktop.getComponent (desktop.getNumComponents() - 1);
+                                   return menu != besides && menu->isShowing();
+                               },
+                               3000);
+    return menu;
+}
+
+// Opens the plot's context menu with a right press and picks an item of one
+// of its two submenus by keyboard, as a user could (opening a submenu with the
+// right arrow highlights its first item).
+void chooseFromContextMenu (PluginProcessorEditor& editor, int submenu, int item)
+{
+    const auto before = juce::Desktop::getInstance().getNumComponents();
+    test::Pointer (editor.visualizer).press ({ 100, 100 }, juce::ModifierKeys::rightButtonModifier);
+    auto* menu = newestMenuWindow (&editor, before);
+    ASSERT_NE (menu, nullptr);
+    for (int i = 0; i <= submenu; ++i)
+        test::pressKey (*menu, juce::KeyPress::downKey);
+    test::pressKey (*menu, juce::KeyPress::rightKey);
+    auto* sub = newestMenuWindow (menu, before + 1);
+    ASSERT_NE (sub, nullptr);
+    for (int i = 0; i < item; ++i)
+        test::pressKey (*sub, juce::KeyPress::downKey);
+    test::pressKey (*sub, juce::KeyPress::returnKey);
+    test::runMessageLoopUntil ([before] { return juce::Desktop::getInstance().getNumComponents() < before + 1; }, 3000);
+    test::runMessageLoopFor (50);
+}
+} // namespace
+
+TEST_F (Editor, layoutAtTheDefaultAndSmallestSizes)
+{
+    auto editor = open();
+    EXPECT_EQ (editor->getBounds(), juce::Rectangle<int> (0, 0, 700, 550));
+    EXPECT_EQ (editor->bottomBar.getBounds(), juce::Rectangle<int> (0, 482, 700, 68));
+    EXPECT_EQ (editor->logoButton.getBounds(), juce::Rectangle<int> (0, 482, 68, 68));
+    EXPECT_EQ (editor->tooltipPanel.getBounds(), juce::Rectangle<int> (72, 532, 556, 14));
+    EXPECT_EQ (editor->continueButton.getPosition(), juce::Point<int> (92, 485));
+    EXPECT_EQ (editor->freezeButton.getPosition(), juce::Point<int> (139, 485));
+    EXPECT_EQ (editor->saveButton.getPosition(), juce::Point<int> (186, 485));
+    EXPECT_EQ (editor->smoothingDisplay.getX(), 620);
+    EXPECT_EQ (editor->smoothingDisplay.getRight(), 692);
+    EXPECT_EQ (editor->visualizer.getBounds(), juce::Rectangle<int> (0, 0, 700, 482));
+    EXPECT_LT (editor->scaleDisplay.getRight(), editor->xLagBox.getX() + 1);
+    EXPECT_EQ (editor->xLagBox.getRight(), editor->yLagBox.getX());
+
+    editor->setSize (600, 400);
+    EXPECT_EQ (editor->bottomBar.getBounds(), juce::Rectangle<int> (0, 332, 600, 68));
+    EXPECT_EQ (editor->visualizer.getBounds(), juce::Rectangle<int> (0, 0, 600, 332));
+
+    for (const auto height : { 100, 50, 20, 0 })
+    {
+        editor->setSize (600, height);
+        EXPECT_GE (editor->tooltipPanel.getHeight(), 0) << height;
+        test::render (*editor);
+    }
+    editor->setSize (600, 50);
+    EXPECT_EQ (editor->tooltipPanel.getHeight(), 0);
+}
+
+TEST_F (Editor, liveWaitingFrozenAndBack)
+{
+    test::setParameter (processor, "captureLength", 3.0f); // 128k
+    auto editor = open();
+    ticks (1);
+    expectStates (*editor, liveStates, "live");
+
+    test::playThroughTanh (processor, 20000);
+    click (editor->freezeButton);
+    EXPECT_TRUE (editor->isFrozen());
+    EXPECT_TRUE (editor->isAwaitingCapture()) << "the ring does not hold 128k pairs yet";
+    expectStates (*editor, frozenStates, "waiting");
+    ticks (2);
+    EXPECT_TRUE (editor->isAwaitingCapture());
+    EXPECT_EQ (publications, 0);
+
+    test::playThroughTanh (processor, 131072);
+    ticks (1);
+    EXPECT_FALSE (editor->isAwaitingCapture()) << "the first tick with a full ring takes the snapshot";
+    ASSERT_TRUE (settled());
+    EXPECT_TRUE (test::runMessageLoopUntil ([this] { return publications == 1; }, 5000));
+    EXPECT_EQ (editor->visualizer.getPoints(), ui_core::tablePoints (processor.transferFunction)) << "the plot shows the published table";
+
+    click (editor->continueButton);
+    expectStates (*editor, liveStates, "live again");
+    ticks (1);
+    EXPECT_EQ (editor->visualizer.getPoints().size(), 2048u) << "the live feed is back";
+
+    click (editor->freezeButton);
+    EXPECT_FALSE (editor->isAwaitingCapture()) << "full ring: frozen at once";
+    ASSERT_TRUE (settled());
+    EXPECT_TRUE (test::runMessageLoopUntil ([this] { return publications == 2; }, 5000));
+}
+
+TEST_F (Editor, refitsCoalesceWhileFrozenAndSmoothingNeverRefits)
+{
+    test::setParameter (processor, "captureLength", 0.0f); // 16k
+    auto editor = open();
+    test::playThroughTanh (processor, 20000);
+
+    setFromHost ("captureAlgorithm", 1.0f);
+    ticks (2);
+    EXPECT_FALSE (processor.isRefitInProgress());
+    EXPECT_EQ (publications, 0) << "while live a capture setting starts nothing";
+
+    click (editor->freezeButton);
+    ASSERT_TRUE (settled());
+    test::runMessageLoopUntil ([this] { return publications == 1; }, 5000);
+    ASSERT_EQ (publications, 1);
+
+    editor->stopTimer(); // two switches land between the same two ticks
+    setFromHost ("captureAlgorithm", 0.0f);
+    setFromHost ("captureAlgorithm", 1.0f);
+    editor->timerCallback();
+    editor->timerCallback();
+    ASSERT_TRUE (settled());
+    test::runMessageLoopFor (200);
+    EXPECT_EQ (publications, 2) << "one refit for both switches";
+
+    const auto bins = processor.rawBins;
+    auto& knob = editor->smoothingControls.smoothingKnob;
+    bool refitSeen = false;
+    for (int step = 0; step < 5; ++step)
+    {
+        knob.setValue (10.0 + 15.0 * step, juce::sendNotificationSync);
+        test::runMessageLoopFor (30);
+    }
+    const auto lastMove = juce::Time::getMillisecondCounter();
+    editor->startTimer (tickMs);
+    ASSERT_TRUE (test::runMessageLoopUntil ([&]
+                                            {
+                                                refitSeen = refitSeen || processor.isRefitInProgress();
+                                                return publications == 3;
+                                            },
+                                            2000));
+    const auto after = juce::Time::getMillisecondCounter() - lastMove;
+    EXPECT_GE (after, 100u) << "re-smoothed only once the knob has rested";
+    test::runMessageLoopFor (300);
+    EXPECT_EQ (publications, 3) << "one re-smoothing for the whole sweep";
+    EXPECT_FALSE (refitSeen);
+    EXPECT_EQ (processor.rawBins, bins) << "no refit";
+}
+
+TEST_F (Editor, sidechainWarning)
+{
+    PluginAudioProcessor unrouted;
+    test::prepareProcessor (unrouted, test::Sidechain::absent, 512);
+    auto editor = std::unique_ptr<PluginProcessorEditor> (static_cast<PluginProcessorEditor*> (unrouted.createEditor()));
+    editor->setVisible (true);
+    test::playThroughTanh (unrouted, 4096, false);
+    ticks (1);
+    auto& warning = editor->warningOverlay;
+    ASSERT_TRUE (warning.isVisible());
+    EXPECT_EQ (warning.getBounds(), juce::Rectangle<int> (150, 241 - warning.getHeight() / 2, 400, warning.getPreferredHeight()));
+
+    editor->setSize (1000, 800);
+    EXPECT_EQ (warning.getWidth(), 400);
+    EXPECT_EQ (warning.getX(), 300);
+    EXPECT_EQ (warning.getY(), 366 - warning.getHeight() / 2);
+    const auto insideCard = warning.getBounds().getCentre();
+    EXPECT_EQ (editor->getComponentAt (insideCard), &editor->visualizer) << "presses pass through the card";
+
+    const auto& s = warning.getStyle();
+    const auto w = 400 - 2 * s.padding;
+    EXPECT_EQ (warning.getPreferredHeight(), 48 + warning.titleHeight() + 8 + warning.paragraphHeight (
+                   "Sonderlith (SLT) extracts nonlinear transfer functions by probing before/after the device under test (DUT). "
+                   "Sidechain must be connected to use the probe.", w) + 12 + 100 + 12
+                   + warning.paragraphHeight ("- Place SLT immediately after the DUT to read the output.\n- Route SLT sidechain to read the DUT input.\n"
+                                              "- Pass audio (e.g. a 0dB sine wave) through the device to begin probing.", w));
+
+    test::setParameter (unrouted, "visualizationMode", 1.0f);
+    ticks (1);
+    EXPECT_FALSE (warning.isVisible()) << "time mode";
+    test::setParameter (unrouted, "visualizationMode", 0.0f);
+    ticks (1);
+    EXPECT_TRUE (warning.isVisible());
+    click (editor->freezeButton);
+    ticks (1);
+    EXPECT_FALSE (warning.isVisible()) << "frozen";
+    click (editor->continueButton);
+    ticks (1);
+    EXPECT_TRUE (warning.isVisible());
+
+    auto routedEditor = open();
+    test::playThroughTanh (processor, 4096);
+    ticks (1);
+    EXPECT_FALSE (routedEditor->warningOverlay.isVisible()) << "a connected sidechain hides it within one tick";
+    editor.reset();
+}
+
+TEST_F (Editor, contextMenuGridStrengthIsRememberedDisplayModeIsNot)
+{
+  {
+    auto editor = open();
+    test::OnScreen window (*editor);
+    const auto menu = editor->buildVisualizerContextMenu();
+    juce::PopupMenu::MenuItemIterator top (menu);
+    ASSERT_TRUE (top.next());
+    EXPECT_EQ (top.getItem().text, "Grid Strength");
+    juce::PopupMenu::MenuItemIterator grid (*top.getItem().subMenu);
+    ASSERT_TRUE (grid.next());
+    EXPECT_TRUE (grid.getItem().isTicked) << "Faint without a stored choice";
+
+    const auto before = juce::Desktop::getInstance().getNumComponents();
+    test::Pointer (editor->visualizer).press ({ 100, 100 });
+    test::runMessageLoopFor (200);
+    EXPECT_EQ (juce::Desktop::getInstance().getNumComponents(), before) << "a left press opens nothing";
+
+    chooseFromContextMenu (*editor, 0, 2);
+    EXPECT_EQ (editor->getGridStrengthChoice(), 2);
+    EXPECT_EQ (loadGridStrength(), 2);
+    settingsFile ("plugin-preferences").deleteFile();
+    chooseFromContextMenu (*editor, 0, 2);
+    EXPECT_FALSE (settingsFile ("plugin-preferences").exists()) << "choosing the same strength writes nothing";
+    saveGridStrength (2);
+
+    chooseFromContextMenu (*editor, 1, 1);
+    EXPECT_EQ (editor->getDisplayMode(), 1);
+    EXPECT_TRUE (editor->visualizer.isScatterMode());
+
+  }
+    auto reopened = open();
+    EXPECT_EQ (reopened->getGridStrengthChoice(), 2) << "a new editor starts strong";
+    EXPECT_EQ (reopened->visualizer.getGridStrength(), 6.0f);
+    EXPECT_EQ (reopened->getDisplayMode(), 0) << "scatter is forgotten";
+}
+
+TEST_F (Editor, themeChangeRestylesAllButTheCombos)
+{
+    auto editor = open();
+    const auto comboStyle = editor->algorithmCombo.getStyle();
+    const auto barBefore = editor->bottomBar.getStyle();
+    ui_core::setTheme (0.6f, 0.3f, 1.4f, 0.8f, true, 0.5f);
+    editor->applyThemeStyles();
+    EXPECT_EQ (editor->bottomBar.getStyle(), bottomBarStyle());
+    EXPECT_FALSE (editor->bottomBar.getStyle() == barBefore);
+    EXPECT_EQ (editor->continueButton.getStyle(), transportButtonStyle());
+    EXPECT_EQ (editor->saveButton.getStyle(), saveButtonStyle());
+    EXPECT_EQ (editor->xLagBox.getStyle(), latencyBoxStyle());
+    EXPECT_EQ (editor->scaleControls.scaleXKnob.getStyle(), ui_core::defaultKnobStyle());
+    EXPECT_EQ (editor->smoothingControls.smoothingKnob.getStyle(), ui_core::defaultKnobStyle());
+    EXPECT_EQ (editor->visualizer.getStyle(), ui_core::defaultVisualizerStyle());
+    EXPECT_EQ (editor->tooltipPanel.getStyle(), tooltipStripStyle());
+    EXPECT_EQ (editor->algorithmCombo.getStyle(), comboStyle) << "combos keep the style they were built with";
+    const auto theme = ThemeSettings {};
+    ui_core::setTheme (theme.primaryHue, theme.secondaryHue, theme.primarySaturationScale, theme.secondarySaturationScale, theme.glowEnabled,
+                       theme.glowIntensity);
+}
+
+TEST_F (Editor, openAndCloseWhileAudioRunsAndARefitIsInFlight)
+{
+    test::setParameter (processor, "captureLength", 0.0f);
+    test::HostAudioThread audio (processor, true, false);
+    test::runMessageLoopUntil ([this] { return processor.hasFullCapture(); }, 10000);
+    for (int i = 0; i < 100; ++i)
+    {
+        auto editor = std::unique_ptr<juce::AudioProcessorEditor> (processor.createEditor());
+        auto* pluginEditor = static_cast<PluginProcessorEditor*> (editor.get());
+        if (i % 2 == 0)
+            click (pluginEditor->freezeButton);
+        test::runMessageLoopFor (i % 10 == 0 ? 60 : 5);
+        editor.reset();
+        test::runMessageLoopFor (2);
+    }
+    ASSERT_TRUE (settled());
+    test::runMessageLoopFor (100); // publications posted after the last editor went
+    EXPECT_FALSE ((bool) processor.onTransferFunctionChanged) << "the last editor cleared its callback";
+}
+
+TEST_F (Editor, screenshots)
+{
+    PluginAudioProcessor unrouted;
+    test::prepareProcessor (unrouted, test::Sidechain::absent, 512);
+    {
+        auto warned = std::unique_ptr<juce::AudioProcessorEditor> (unrouted.createEditor());
+        test::playThroughTanh (unrouted, 4096, false);
+        ticks (1);
+        test::savePng (warned->createComponentSnapshot (warned->getLocalBounds()), "editor-live-warning");
+    }
+
+    test::setParameter (processor, "captureLength", 0.0f);
+    auto editor = open();
+    test::playThroughTanh (processor, 8192);
+    ticks (1);
+    test::savePng (editor->createComponentSnapshot (editor->getLocalBounds()), "editor-live-xy");
+
+    test::setParameter (processor, "visualizationMode", 1.0f);
+    ticks (2);
+    test::savePng (editor->createComponentSnapshot (editor->getLocalBounds()), "editor-live-scope");
+    test::setParameter (processor, "visualizationMode", 0.0f);
+
+    test::setParameter (processor, "captureLength", 3.0f);
+    click (editor->freezeButton);
+    ticks (1);
+    test::savePng (editor->createComponentSnapshot (editor->getLocalBounds()), "editor-waiting");
+    click (editor->continueButton);
+    test::setParameter (processor, "captureLength", 0.0f);
+
+    test::playThroughTanh (processor, 20000);
+    click (editor->freezeButton);
+    ASSERT_TRUE (settled());
+    test::runMessageLoopUntil ([this] { return publications >= 1; }, 5000);
+    ticks (1);
+    test::savePng (editor->createComponentSnapshot (editor->getLocalBounds()), "editor-frozen");
+
+    editor->smoothingDisplay.onHoverStart();
+    test::savePng (editor->createComponentSnapshot (editor->getLocalBounds()), "editor-smoothing-panel");
+    editor->smoothingDisplay.onHoverEnd();
+    click (editor->continueButton);
+    editor->scaleDisplay.onHoverStart();
+    test::savePng (editor->createComponentSnapshot (editor->getLocalBounds()), "editor-scale-panel");
+    editor->scaleDisplay.onHoverEnd();
+
+    editor->setSize (1600, 2000);
+    ticks (1);
+    const auto large = test::savePng (editor->createComponentSnapshot (editor->getLocalBounds()), "editor-1600x2000");
+    EXPECT_TRUE (large.existsAsFile());
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "plugin/PluginAudioProcessor.h"
+
+#include <atomic>
+#include <thread>
+
+namespace test
+{
+// The device under test as a host would route it: a 0 dB sine into tanh(3x);
+// the sine reaches the sidechain (X), the device's output the main input (Y).
+// Plays until `pairs` more pairs were written, on the calling thread.
+void playThroughTanh (PluginAudioProcessor& processor, int pairs, bool withSidechain = true);
+
+// A host's audio thread: plays the device block after block, roughly in real
+// time unless told to run flat out, until destroyed.
+class HostAudioThread
+{
+public:
+    explicit HostAudioThread (PluginAudioProcessor& processor, bool withSidechain = true, bool realTime = true);
+    ~HostAudioThread();
+
+private:
+    std::atomic<bool> running { true };
+    std::thread thread;
+};
+} // namespace test

@@ -13,7 +13,10 @@ sonderlith_configure() {
   cmake -S "$SONDERLITH_ROOT" -B "$dir" -G Ninja -DSONDERLITH_JUCE_DIR="$SONDERLITH_JUCE_DIR" "$@" >/dev/null
 }
 
-# Runs a command under a virtual display when there is no real one.
+# A virtual display when there is none. -noreset: Xvfb would otherwise forget
+# every atom whenever its last client leaves, and a test program starting in
+# that moment would miss the window-manager atoms the others created.
 sonderlith_with_display() {
-  if [ -n "${DISPLAY:-}" ] || ! command -v xvfb-run >/dev/null; then "$@"; else xvfb-run -a "$@"; fi
+  if [ -n "${DISPLAY:-}" ] || ! command -v xvfb-run >/dev/null; then "$@"
+  else xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$@"; fi
 }

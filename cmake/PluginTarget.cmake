@@ -39,9 +39,11 @@ target_sources(Sonderlith PRIVATE
     ui_core/ComboBoxPopupLookAndFeel.cpp
     ui_core/IconButton.cpp
     ui_core/InlineComboBox.cpp
+    ui_core/LitBlockMap.cpp
     ui_core/MultiLayerLogoButton.cpp
     ui_core/NumberBox.cpp
     ui_core/Rotary3DKnob.cpp
+    ui_core/RoundStroke.cpp
     ui_core/ScaleDisplay.cpp
     ui_core/SliderTextEntry.cpp
     ui_core/SliderValueText.cpp

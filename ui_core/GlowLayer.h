@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ui_core/LitBlockMap.h"
 #include "ui_core/PhosphorBlur.h"
 
 namespace ui_core
@@ -22,11 +23,6 @@ public:
     int getBlurLevel() const noexcept { return blurLevel; }
 
 private:
-    void collectLitSpans();
-    void clearLitBlocks();
-
-    static constexpr int litBlock = 4; // pixels per side of a block of the lit map
-
     juce::Colour colour { juce::Colours::white };
     float thickness = 2.0f;
     float intensity = 0.05f;
@@ -37,8 +33,6 @@ private:
     juce::Rectangle<float> destArea;
     std::unique_ptr<PhosphorBlur> strategy;
     int blurLevel = 0;
-    std::unique_ptr<juce::Graphics> haloContext;
-    juce::RectangleList<int> litSpans;
-    std::vector<juce::uint8> litBlocks, dilatedRow;
+    LitBlockMap litBlocks;
 };
 } // namespace ui_core

@@ -1,6 +1,7 @@
 #include "ui_core/WaveformVisualizer.h"
 
 #include "ui_core/DesignTokens.h"
+#include "ui_core/RoundStroke.h"
 #include "ui_core/ThemeColours.h"
 
 #include <cmath>
@@ -322,10 +323,35 @@ void WaveformVisualizer::drawGrid (juce::Graphics& g)
     }
 }
 
-void WaveformVisualizer::stroke (juce::Graphics& g, const juce::Path& path, juce::Colour colour, float width) const
+// The core line goes through a layer of our own at one-to-one scale (see
+// strokeRoundCapped); at other display scales the toolkit strokes it directly.
+void WaveformVisualizer::stroke (juce::Graphics& g, const juce::Path& path, juce::Colour colour, float width)
 {
-    g.setColour (colour);
-    g.strokePath (path, juce::PathStrokeType (width, juce::PathStrokeType::curved, juce::PathStrokeType::rounded));
+    if (std::abs (physicalScale (g) - 1.0f) >= 0.01f || getWidth() < 1 || getHeight() < 1)
+    {
+        g.setColour (colour);
+        g.strokePath (path, juce::PathStrokeType (width, juce::PathStrokeType::curved, juce::PathStrokeType::rounded));
+        return;
+    }
+
+    if (! coreLayer.isValid() || coreLayer.getWidth() != getWidth() || coreLayer.getHeight() != getHeight())
+    {
+        coreLayer = juce::Image (juce::Image::ARGB, getWidth(), getHeight(), true, juce::SoftwareImageType());
+        coreBlocks.reset();
+    }
+    else
+    {
+        coreBlocks.clear (coreLayer);
+    }
+    coreBlocks.prepare (coreLayer.getWidth(), coreLayer.getHeight());
+    strokeRoundCapped (coreLayer, path, {}, width, colour, &coreBlocks);
+
+    juce::Graphics::ScopedSaveState saved (g);
+    if (g.reduceClipRegion (coreBlocks.bands (coreLayer.getBounds().toFloat())))
+    {
+        g.setOpacity (1.0f);
+        g.drawImageAt (coreLayer, 0, 0);
+    }
 }
 
 void WaveformVisualizer::paintTrace (juce::Graphics& g)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui_core/GlowLayer.h"
+#include "ui_core/LitBlockMap.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -123,7 +124,7 @@ private:
     void paintTrace (juce::Graphics&);
     void paintScope (juce::Graphics&);
     void buildScopePath (juce::Path&, const std::vector<float>&) const;
-    void stroke (juce::Graphics&, const juce::Path&, juce::Colour, float width) const;
+    void stroke (juce::Graphics&, const juce::Path&, juce::Colour, float width);
     void giveGlowFrames();
     void contentChanged();
     void forward (const juce::MouseEvent&, const char* kind);
@@ -149,6 +150,8 @@ private:
     juce::Image backgroundImage;
     float backgroundScale = 0.0f;
     bool backgroundValid = false;
+    juce::Image coreLayer; // the core line's own layer, reused every frame
+    LitBlockMap coreBlocks;
     struct GridLine
     {
         juce::Rectangle<int> area;

@@ -1,0 +1,122 @@
+#include "tests/support/ImageOutput.h"
+#include "ui_core/LitBlockMap.h"
+#include "ui_core/RoundStroke.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using ui_core::strokeRoundCapped;
+
+namespace
+{
+juce::Image blank() { return juce::Image (juce::Image::ARGB, 200, 120, true, juce::SoftwareImageType()); }
+
+juce::Image byToolkit (const juce::Path& path, float width, juce::Colour colour)
+{
+    auto image = blank();
+    juce::Graphics g (image);
+    g.setColour (colour);
+    g.strokePath (path, juce::PathStrokeType (width, juce::PathStrokeType::curved, juce::PathStrokeType::rounded));
+    return image;
+}
+
+juce::Image byCapsules (const juce::Path& path, float width, juce::Colour colour)
+{
+    auto image = blank();
+    strokeRoundCapped (image, path, {}, width, colour);
+    return image;
+}
+
+double totalAlpha (const juce::Image& image)
+{
+    double sum = 0.0;
+    for (int y = 0; y < image.getHeight(); ++y)
+        for (int x = 0; x < image.getWidth(); ++x)
+            sum += image.getPixelAt (x, y).getAlpha();
+    return sum;
+}
+
+juce::Path tanhSweep (int points, double cycles)
+{
+    juce::Path path;
+    for (int i = 0; i < points; ++i)
+    {
+        const auto x = std::sin (2.0 * M_PI * cycles * i / points);
+        const juce::Point<float> p ((float) (100 + 90 * x), (float) (60 - 50 * std::tanh (3.0 * x) / std::tanh (3.0)));
+        if (i == 0)
+            path.startNewSubPath (p);
+        else
+            path.lineTo (p);
+    }
+    return path;
+}
+} // namespace
+
+TEST (RoundStroke, coversWhatTheToolkitsRoundStrokeCovers)
+{
+    juce::Path line, zigzag, dots;
+    line.startNewSubPath (10.3f, 20.7f);
+    line.lineTo (180.0f, 100.2f);
+    zigzag.startNewSubPath (10, 100);
+    for (int i = 1; i < 12; ++i)
+        zigzag.lineTo (10.0f + 15.0f * (float) i, i % 2 == 0 ? 100.0f : 20.0f);
+    for (int i = 0; i < 10; ++i)
+    {
+        dots.startNewSubPath (20.0f + 15.0f * (float) i, 60.0f);
+        dots.lineTo (20.01f + 15.0f * (float) i, 60.0f);
+    }
+
+    struct Case
+    {
+        const char* name;
+        const juce::Path* path;
+        float width;
+    };
+    for (const auto& c : { Case { "line", &line, 1.0f }, Case { "line", &line, 2.75f }, Case { "zigzag", &zigzag, 2.0f },
+                           Case { "dots", &dots, 3.0f }, Case { "line, wide", &line, 9.0f } })
+    {
+        const auto reference = byToolkit (*c.path, c.width, juce::Colours::orange);
+        const auto ours = byCapsules (*c.path, c.width, juce::Colours::orange);
+        EXPECT_NEAR (totalAlpha (ours) / totalAlpha (reference), 1.0, 0.06) << c.name << " " << c.width;
+        int stray = 0;
+        for (int y = 0; y < 120; ++y)
+            for (int x = 0; x < 200; ++x)
+                stray += std::abs ((int) ours.getPixelAt (x, y).getAlpha() - (int) reference.getPixelAt (x, y).getAlpha()) > 140 ? 1 : 0;
+        EXPECT_EQ (stray, 0) << c.name << " " << c.width << ": only the anti-aliased edge may differ";
+        EXPECT_EQ (ours.getPixelAt (100, 60).getRed(), reference.getPixelAt (100, 60).getRed()) << c.name;
+    }
+}
+
+TEST (RoundStroke, aRetracedCurveLooksAsIfDrawnOnce)
+{
+    const auto once = tanhSweep (200, 1.0);
+    auto many = once;
+    for (int i = 0; i < 20; ++i)
+        many.addPath (once);
+    const auto colour = juce::Colours::red.withAlpha (0.7f);
+    EXPECT_TRUE (test::samePixels (byCapsules (once, 2.0f, colour), byCapsules (many, 2.0f, colour)));
+}
+
+TEST (RoundStroke, marksEveryPixelItWritesAndNothingElse)
+{
+    auto image = blank();
+    ui_core::LitBlockMap marked;
+    marked.prepare (200, 120);
+    strokeRoundCapped (image, tanhSweep (300, 2.0), {}, 2.0f, juce::Colours::white, &marked);
+
+    ui_core::LitBlockMap scanned;
+    scanned.collect (image);
+    const auto fromMarks = marked.spans (image.getBounds().toFloat());
+    const auto fromPixels = scanned.spans (image.getBounds().toFloat());
+    for (int y = 0; y < 120; ++y)
+        for (int x = 0; x < 200; ++x)
+            if (image.getPixelAt (x, y).getAlpha() > 0)
+                ASSERT_TRUE (fromMarks.containsPoint ({ x, y })) << x << "," << y;
+    EXPECT_LT (fromMarks.getBounds().getWidth() * fromMarks.getBounds().getHeight(), 200 * 120 + 1);
+    EXPECT_TRUE (fromPixels.getBounds().getIntersection (fromMarks.getBounds()) == fromPixels.getBounds());
+
+    // Clearing the marked blocks leaves a clean image for the next frame.
+    marked.clear (image);
+    EXPECT_EQ (test::inkedPixels (image), 0);
+}

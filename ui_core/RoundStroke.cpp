@@ -1,0 +1,124 @@
+#include "ui_core/RoundStroke.h"
+
+#include <array>
+#include <cmath>
+
+namespace ui_core
+{
+namespace
+{
+struct Target
+{
+    juce::Image::BitmapData& data;
+    float radius;
+    juce::PixelARGB colour; // premultiplied
+    int alpha;
+    LitBlockMap* touched;
+    float outerSquared; // (radius + 0.5)^2: no coverage from here out
+    float innerSquared; // (radius - 0.5)^2 when positive: full coverage within
+    std::array<int, 129> levelAt {}; // coverage level by squared distance, across the edge
+    float levelScale = 0.0f;          // squared distance to a table index
+
+    int level (float distanceSquared) const noexcept
+    {
+        if (distanceSquared <= innerSquared)
+            return 255;
+        const auto from = juce::jmax (innerSquared, 0.0f);
+        return levelAt[(size_t) ((distanceSquared - from) * levelScale)];
+    }
+};
+
+// The edge's coverage, reach - distance, tabulated over squared distance so
+// the inner loop takes no square root.
+void tabulateLevels (Target& t)
+{
+    const auto from = juce::jmax (t.innerSquared, 0.0f);
+    const auto span = juce::jmax (t.outerSquared - from, 1.0e-6f);
+    t.levelScale = 128.0f / span;
+    for (size_t i = 0; i < t.levelAt.size(); ++i)
+    {
+        const auto d = std::sqrt (from + span * ((float) i + 0.5f) / 128.0f);
+        t.levelAt[i] = juce::jlimit (0, 255, (int) ((t.radius + 0.5f - d) * 255.0f + 0.5f));
+    }
+}
+
+// Coverage of a pixel centre by a capsule: one inside (radius - 0.5), zero
+// beyond (radius + 0.5), linear across the pixel-wide edge.
+void capsule (Target& t, float ax, float ay, float bx, float by)
+{
+    const auto reach = t.radius + 0.5f;
+    const auto dx = bx - ax, dy = by - ay;
+    const auto lengthSquared = dx * dx + dy * dy;
+    const auto inverseLengthSquared = lengthSquared > 0.0f ? 1.0f / lengthSquared : 0.0f;
+    const auto inverseDy = std::abs (dy) > 1.0e-6f ? 1.0f / dy : 0.0f;
+    const auto top = juce::jmax (0, (int) std::floor (juce::jmin (ay, by) - reach));
+    const auto bottom = juce::jmin (t.data.height - 1, (int) std::ceil (juce::jmax (ay, by) + reach));
+
+    for (int y = top; y <= bottom; ++y)
+    {
+        const auto ry = (float) y + 0.5f - ay;
+        // The part of the segment within reach of this row bounds the columns.
+        auto t0 = 0.0f, t1 = 1.0f;
+        if (inverseDy != 0.0f)
+        {
+            const auto u0 = (ry - reach) * inverseDy, u1 = (ry + reach) * inverseDy;
+            t0 = juce::jmax (0.0f, juce::jmin (u0, u1));
+            t1 = juce::jmin (1.0f, juce::jmax (u0, u1));
+            if (t0 > t1)
+                continue;
+        }
+        else if (std::abs (ry) > reach)
+        {
+            continue;
+        }
+        const auto x0 = ax + dx * t0, x1 = ax + dx * t1;
+        const auto left = juce::jmax (0, (int) std::floor (juce::jmin (x0, x1) - reach));
+        const auto right = juce::jmin (t.data.width - 1, (int) std::ceil (juce::jmax (x0, x1) + reach));
+        if (t.touched != nullptr)
+            t.touched->mark (y, left, right);
+
+        auto* line = reinterpret_cast<juce::PixelARGB*> (t.data.getLinePointer (y));
+        // Along the row the projection onto the segment grows by dx per pixel.
+        auto rx = (float) left + 0.5f - ax;
+        auto along = (rx * dx + ry * dy) * inverseLengthSquared;
+        const auto alongStep = dx * inverseLengthSquared;
+        for (int x = left; x <= right; ++x, rx += 1.0f, along += alongStep)
+        {
+            // A pixel already at full strength cannot gain: retraced curves
+            // mostly land here.
+            const auto existing = (int) line[x].getAlpha();
+            if (existing >= t.alpha)
+                continue;
+            const auto u = juce::jlimit (0.0f, 1.0f, along);
+            const auto px = rx - u * dx, py = ry - u * dy;
+            const auto distanceSquared = px * px + py * py;
+            if (distanceSquared >= t.outerSquared)
+                continue;
+            const auto level = t.level (distanceSquared);
+            if (level * t.alpha / 255 <= existing)
+                continue;
+            auto pixel = t.colour;
+            pixel.multiplyAlpha (level);
+            line[x] = pixel;
+        }
+    }
+}
+} // namespace
+
+void strokeRoundCapped (juce::Image& image, const juce::Path& path, const juce::AffineTransform& toImage, float width, juce::Colour colour,
+                        LitBlockMap* touched)
+{
+    if (! image.isValid() || image.getFormat() != juce::Image::ARGB || path.isEmpty() || width <= 0.0f)
+        return;
+
+    juce::Image::BitmapData data (image, juce::Image::BitmapData::readWrite);
+    const auto premultiplied = colour.getPixelARGB();
+    const auto radius = width * 0.5f;
+    const auto inner = juce::jmax (0.0f, radius - 0.5f);
+    Target target { data, radius, premultiplied, colour.getAlpha(), touched, (radius + 0.5f) * (radius + 0.5f), radius > 0.5f ? inner * inner : -1.0f };
+    tabulateLevels (target);
+
+    for (juce::PathFlatteningIterator segments (path, toImage); segments.next();)
+        capsule (target, segments.x1, segments.y1, segments.x2, segments.y2);
+}
+} // namespace ui_core

@@ -33,6 +33,9 @@ public:
     void resized() override;
 
 private:
+    void paintStrip (juce::Graphics&) const;
+
     Style style;
+    juce::Image cache;
 };
 } // namespace ui_panels

@@ -23,6 +23,9 @@ target_sources(Sonderlith PRIVATE
     plugin/TransferFunctionTable.cpp
     plugin/PluginParameters.cpp
     plugin/PluginAudioProcessor.cpp
+    dialogs/ArtistNameDialog.cpp
+    dialogs/ArtistNameDialogOverlay.cpp
+    dialogs/DialogStyles.cpp
     editor/EditorIcons.cpp
     editor/EditorStyles.cpp
     editor/PluginProcessorEditor.cpp
@@ -65,6 +68,7 @@ target_sources(Sonderlith PRIVATE
     ui_panels/ControlsPanel.cpp
     ui_panels/HorizontalStrip.cpp
     ui_panels/InlineComboBoxAttachment.cpp
+    ui_panels/MenuPanel.cpp
     ui_panels/ScaleControlsPanel.cpp
     ui_panels/SmoothingControlsPanel.cpp)
 

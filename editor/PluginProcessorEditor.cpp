@@ -2,6 +2,7 @@
 
 #include "dsp/Smoothing.h"
 #include "editor/EditorIcons.h"
+#include "dialogs/DialogStyles.h"
 #include "editor/EditorStyles.h"
 #include "plugin/PluginAudioProcessor.h"
 #include "ui_core/DesignTokens.h"
@@ -78,6 +79,11 @@ PluginProcessorEditor::~PluginProcessorEditor()
         updateThread->stopThread (2000);
     logoMenu.reset();
     themeOverlay.reset();
+    if (artistNameOverlay != nullptr)
+        if (auto* parent = artistNameOverlay->getParentComponent())
+            parent->removeChildComponent (artistNameOverlay.get());
+    artistNameOverlay.reset();
+    logoButton.removeMouseListener (this);
     updateOverlay.reset();
     for (const auto* id : { "captureAlgorithm", "captureLength", "visualizationMode" })
         processor.parameters.removeParameterListener (id, this);
@@ -227,6 +233,8 @@ void PluginProcessorEditor::wireCallbacks()
             awaitingCapture = true;
         updateControlStates();
     };
+    saveButton.onClick = [this] { requestSave(); };
+    logoButton.addMouseListener (this, false);
 
     // The processor copies this callback into a posted call, so clearing it in
     // the destructor is not enough on its own: the weak reference drops a
@@ -313,10 +321,167 @@ void PluginProcessorEditor::parameterChanged (const juce::String& parameterID, f
 
 void PluginProcessorEditor::changeListenerCallback (juce::ChangeBroadcaster*) {}
 
-bool PluginProcessorEditor::keyPressed (const juce::KeyPress&, juce::Component*) { return false; }
+bool PluginProcessorEditor::keyPressed (const juce::KeyPress& key, juce::Component*)
+{
+    if (key.getTextCharacter() != 's' || ! key.getModifiers().isCtrlDown())
+        return false;
+    if (frozen)
+        requestSave();
+    return true; // consumed even while live, so the host never sees it
+}
+
+const char* const PluginProcessorEditor::makerWebsite = "https://veltrasonic.com";
+
+void PluginProcessorEditor::requestSave()
+{
+    if (loadArtistName().isNotEmpty() || loadDoNotAskAgain())
+        showSaveDialog();
+    else
+        showArtistNameDialog (true);
+}
+
+void PluginProcessorEditor::showSaveDialog()
+{
+    auto* presets = processor.presetManager.get();
+    if (presets == nullptr)
+        return;
+    const auto folder = presets->getUserFolder();
+    const auto pattern = "*." + presets->getExtension();
+    auto save = [safeThis = juce::Component::SafePointer<PluginProcessorEditor> (this)] (const juce::File& chosen)
+    {
+        if (safeThis == nullptr || chosen == juce::File())
+            return;
+        auto* manager = safeThis->processor.presetManager.get();
+        if (manager == nullptr)
+            return;
+        const auto extension = manager->getExtension();
+        manager->savePreset (chosen.hasFileExtension (extension) ? chosen : chosen.withFileExtension (extension));
+    };
+
+    if (onChooseSaveFile)
+    {
+        onChooseSaveFile (folder, pattern, save);
+        return;
+    }
+    // Plug-ins must not run modal loops inside a host: the chooser reports back.
+    saveChooser = std::make_unique<juce::FileChooser> ("Save Transfer Function", folder, pattern, true);
+    saveChooser->launchAsync (juce::FileBrowserComponent::saveMode | juce::FileBrowserComponent::canSelectFiles
+                                  | juce::FileBrowserComponent::warnAboutOverwriting,
+                              [save] (const juce::FileChooser& chooser) { save (chooser.getResult()); });
+}
+
+void PluginProcessorEditor::showArtistNameDialog (bool saveAfterwards)
+{
+    dismissArtistNameDialog();
+    artistNameOverlay = std::make_unique<ArtistNameDialogOverlay>();
+    auto& dialog = artistNameOverlay->dialog;
+    dialog.setFirstSaveVariant (saveAfterwards);
+    if (const auto name = loadArtistName(); name.isNotEmpty())
+        dialog.nameEditor.setText (name, juce::dontSendNotification);
+
+    auto finish = [this, saveAfterwards]
+    {
+        dismissArtistNameDialog();
+        if (saveAfterwards)
+            showSaveDialog();
+    };
+    dialog.onSave = [finish] (const juce::String& name)
+    {
+        if (name.isNotEmpty())
+            saveArtistName (name);
+        finish();
+    };
+    dialog.onCancel = finish;
+    dialog.onDontAskAgain = [finish]
+    {
+        setDoNotAskAgain();
+        finish();
+    };
+
+    auto* top = getTopLevelComponent();
+    artistNameOverlay->setBounds (0, 0, top->getWidth(), top->getHeight());
+    artistNameOverlay->setVisible (true);
+    top->addChildComponent (*artistNameOverlay);
+    dialog.grabKeyboardFocus();
+}
+
+void PluginProcessorEditor::dismissArtistNameDialog()
+{
+    if (artistNameOverlay == nullptr)
+        return;
+    std::unique_ptr<juce::Component> closing (artistNameOverlay.release());
+    if (auto* parent = closing->getParentComponent())
+        parent->removeChildComponent (closing.get());
+    destroyLater (std::move (closing));
+}
+
+void PluginProcessorEditor::mouseEnter (const juce::MouseEvent& e)
+{
+    if (e.eventComponent == &logoButton && themeOverlay == nullptr && logoMenu == nullptr)
+        showLogoMenu();
+}
+
+void PluginProcessorEditor::showLogoMenu()
+{
+    closeLogoMenu();
+    logoMenu = std::make_unique<ui_panels::MenuPanel>();
+    // Each entry closes the menu (destroying its own button) before acting, so
+    // the handler captures only the editor.
+    auto entry = [this] (ui_core::TextButton& button, std::function<void (PluginProcessorEditor&)> action)
+    {
+        button.onClick = [this, action]
+        {
+            auto& editor = *this;
+            editor.closeLogoMenu();
+            action (editor);
+        };
+    };
+    entry (logoMenu->artistButton, [] (PluginProcessorEditor& e) { e.showArtistNameDialog (false); });
+    entry (logoMenu->themeButton, [] (PluginProcessorEditor&) {});
+    entry (logoMenu->updateButton, [] (PluginProcessorEditor&) {});
+    entry (logoMenu->manualButton, [] (PluginProcessorEditor& e) { e.openUrl (juce::URL (juce::String (makerWebsite) + "/plugins/sonderlith/manual/")); });
+    logoMenu->setVisible (true);
+    addChildComponent (*logoMenu);
+    logoMenu->setAlwaysOnTop (true);
+    logoMenuOpen = true;
+    resized();
+}
+
+void PluginProcessorEditor::closeLogoMenu()
+{
+    logoMenuOpen = false;
+    if (logoMenu == nullptr)
+        return;
+    std::unique_ptr<juce::Component> closing (logoMenu.release());
+    removeChildComponent (closing.get());
+    destroyLater (std::move (closing));
+}
+
+void PluginProcessorEditor::closeLogoMenuIfMouseLeft()
+{
+    if (logoMenu == nullptr)
+        return;
+    auto inside = [] (const juce::Component& c)
+    {
+        const auto p = c.getMouseXYRelative();
+        return p.x >= 0 && p.y >= 0 && p.x < c.getWidth() && p.y < c.getHeight();
+    };
+    if (! inside (logoButton) && ! inside (*logoMenu))
+        closeLogoMenu();
+}
+
+void PluginProcessorEditor::openUrl (const juce::URL& url)
+{
+    if (onOpenUrl)
+        onOpenUrl (url);
+    else
+        url.launchInDefaultBrowser();
+}
 
 void PluginProcessorEditor::timerCallback()
 {
+    closeLogoMenuIfMouseLeft();
+
     const auto show = ! processor.sidechainConnected.load() && ! frozen
                       && (int) processor.parameters.getRawParameterValue ("visualizationMode")->load() != 1;
     if (show != warningOverlay.isVisible())

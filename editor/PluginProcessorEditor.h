@@ -1,5 +1,6 @@
 #pragma once
 
+#include "dialogs/ArtistNameDialogOverlay.h"
 #include "persistence/UserSettings.h"
 #include "ui_core/ComboBoxPopupLookAndFeel.h"
 #include "ui_core/GlowSpillOverlay.h"
@@ -14,6 +15,7 @@
 #include "ui_core/WaveformVisualizer.h"
 #include "ui_panels/HorizontalStrip.h"
 #include "ui_panels/InlineComboBoxAttachment.h"
+#include "ui_panels/MenuPanel.h"
 #include "ui_panels/ScaleControlsPanel.h"
 #include "ui_panels/SmoothingControlsPanel.h"
 
@@ -52,6 +54,27 @@ public:
     void applyGridStrength (int choice);
     void applyDisplayMode (int mode);
     void applyThemeStyles();
+
+    // Saving: the artist name first when none is stored and the user has not
+    // opted out, then the file chooser.
+    void requestSave();
+    void showSaveDialog();
+    void showArtistNameDialog (bool saveAfterwards);
+    void dismissArtistNameDialog();
+    ArtistNameDialogOverlay* getArtistNameOverlay() const noexcept { return artistNameOverlay.get(); }
+
+    void showLogoMenu();
+    void closeLogoMenu();
+    ui_panels::MenuPanel* getLogoMenu() const noexcept { return logoMenu.get(); }
+    void mouseEnter (const juce::MouseEvent&) override;
+
+    // Seams for tests and other front ends; unset, the native save dialog and
+    // the default browser are used.
+    std::function<void (const juce::File& folder, const juce::String& pattern, std::function<void (const juce::File&)> chosen)> onChooseSaveFile;
+    std::function<void (const juce::URL&)> onOpenUrl;
+
+    // The maker's web server; the manual and the update check live under it.
+    static const char* const makerWebsite;
 
     bool isFrozen() const noexcept { return frozen; }
     bool isAwaitingCapture() const noexcept { return awaitingCapture; }
@@ -104,14 +127,18 @@ public:
     ui_core::WarningOverlayPanel warningOverlay;
 
 private:
-    std::unique_ptr<juce::Component> artistNameOverlay, themeOverlay;
+    std::unique_ptr<ArtistNameDialogOverlay> artistNameOverlay;
+    std::unique_ptr<juce::Component> themeOverlay;
     ThemeSettings themeRevertValues;
-    std::unique_ptr<juce::Component> logoMenu;
+    std::unique_ptr<ui_panels::MenuPanel> logoMenu;
     bool logoMenuOpen = false;
     std::unique_ptr<juce::Component> updateOverlay;
     std::unique_ptr<juce::Thread> updateThread;
 
     std::vector<double> liveX, liveY; // the ring's copy, reused every tick
+    std::unique_ptr<juce::FileChooser> saveChooser;
+    void closeLogoMenuIfMouseLeft();
+    void openUrl (const juce::URL&);
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PluginProcessorEditor)
 };

@@ -19,8 +19,10 @@ public:
     void click (juce::Point<float> at, juce::ModifierKeys mods = {});
     void doubleClick (juce::Point<float> at);
 
+    // An event from this component, for handing to a mouse listener.
+    juce::MouseEvent event (juce::Point<float> at, juce::ModifierKeys mods = {}, int clicks = 1, bool dragged = false) const;
+
 private:
-    juce::MouseEvent event (juce::Point<float> at, juce::ModifierKeys mods, int clicks, bool dragged) const;
 
     juce::Component& component;
     juce::Point<float> downAt;

@@ -54,6 +54,7 @@ target_sources(Sonderlith PRIVATE
     ui_core/TextButton.cpp
     ui_core/TextEditor.cpp
     ui_core/TextLabel.cpp
+    ui_core/ThemeOverlayPanel.cpp
     ui_core/TooltipDisplayPanel.cpp
     ui_core/ValueDisplay.cpp
     ui_core/DesignTokens.cpp

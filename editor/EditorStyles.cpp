@@ -1,5 +1,7 @@
 #include "editor/EditorStyles.h"
 
+#include "dialogs/DialogStyles.h"
+
 #include "ui_core/DesignTokens.h"
 #include "ui_core/Fonts.h"
 
@@ -125,5 +127,32 @@ ui_core::ComboBoxPopupLookAndFeel::Style contextMenuStyle()
     s.textColour = rampStep ('N', 8);
     s.highlightedTextColour = rampStep ('P', 6);
     s.highlightedBackgroundColour = ui_core::withAlphaLevel (rampStep ('N', 0), 0.6f);
+    return s;
+}
+
+ui_core::ThemeOverlayPanel::Style themeOverlayStyle()
+{
+    ui_core::ThemeOverlayPanel::Style s;
+    s.backgroundColour = ui_core::palette()[1];
+    s.borderColour = ui_core::palette()[17];
+    s.cornerRadius = ui_core::radiusTokens()[7];
+    s.borderThickness = ui_core::borderWidthTokens()[1];
+    s.padding = 24;
+    s.cardWidth = 320;
+    s.titleColour = ui_core::palette()[8];
+    s.titleFont = ui_core::makeTextStyle (ui_core::textLarge).font;
+    s.labelColour = ui_core::palette()[11];
+    s.labelFont = ui_core::makeTextStyle (ui_core::textSmall).font;
+    s.valueColour = ui_core::palette()[8];
+    s.valueFont = ui_core::makeTextStyle (ui_core::textSmall).font;
+    s.trackColour = ui_core::palette()[16];
+    s.thumbColour = ui_core::palette()[8];
+    s.rowHeight = 20;
+    s.rowGap = ui_core::spacingTokens()[7];
+    s.swatchWidth = 20;
+    s.swatchCornerRadius = ui_core::radiusTokens()[1];
+    s.buttonStyle = dialogButtonStyle();
+    s.buttonHeight = 28;
+    s.buttonGap = ui_core::spacingTokens()[6];
     return s;
 }

@@ -4,6 +4,7 @@
 #include "ui_core/IconButton.h"
 #include "ui_core/MultiLayerLogoButton.h"
 #include "ui_core/NumberBox.h"
+#include "ui_core/ThemeOverlayPanel.h"
 #include "ui_core/TooltipDisplayPanel.h"
 #include "ui_core/ValueDisplay.h"
 #include "ui_panels/ControlsPanel.h"
@@ -20,3 +21,4 @@ ui_core::NumberBox::Style latencyBoxStyle();
 ui_panels::ControlsPanel::Style controlsPanelStyle();
 ui_core::TooltipDisplayPanel::Style tooltipStripStyle();
 ui_core::ComboBoxPopupLookAndFeel::Style contextMenuStyle();
+ui_core::ThemeOverlayPanel::Style themeOverlayStyle();

@@ -437,7 +437,7 @@ void PluginProcessorEditor::showLogoMenu()
         };
     };
     entry (logoMenu->artistButton, [] (PluginProcessorEditor& e) { e.showArtistNameDialog (false); });
-    entry (logoMenu->themeButton, [] (PluginProcessorEditor&) {});
+    entry (logoMenu->themeButton, [] (PluginProcessorEditor& e) { e.showThemeOverlay(); });
     entry (logoMenu->updateButton, [] (PluginProcessorEditor&) {});
     entry (logoMenu->manualButton, [] (PluginProcessorEditor& e) { e.openUrl (juce::URL (juce::String (makerWebsite) + "/plugins/sonderlith/manual/")); });
     logoMenu->setVisible (true);
@@ -590,7 +590,56 @@ void PluginProcessorEditor::applyThemeStyles()
     smoothingControls.setStyle (controlsPanelStyle());
     visualizer.setStyle (ui_core::defaultVisualizerStyle());
     tooltipPanel.setStyle (tooltipStripStyle());
+    if (themeOverlay != nullptr)
+        themeOverlay->setStyle (themeOverlayStyle());
     repaint();
+}
+
+void PluginProcessorEditor::showThemeOverlay()
+{
+    const auto& theme = ui_core::getTheme();
+    themeRevertValues = static_cast<const ThemeSettings&> (theme);
+
+    themeOverlay.reset();
+    themeOverlay = std::make_unique<ui_core::ThemeOverlayPanel>();
+    themeOverlay->setStyle (themeOverlayStyle());
+    const auto& r = themeRevertValues;
+    themeOverlay->setValues (r.primaryHue, r.secondaryHue, r.primarySaturationScale, r.secondarySaturationScale, r.glowEnabled, r.glowIntensity);
+
+    auto apply = [this] (float pHue, float sHue, float pSat, float sSat, bool glow, float amount)
+    {
+        ui_core::setTheme (pHue, sHue, pSat, sSat, glow, amount);
+        applyThemeStyles();
+    };
+    themeOverlay->onChange = apply;
+    // The overlay goes from inside its own button handler: released later.
+    themeOverlay->onOk = [this, apply] (float pHue, float sHue, float pSat, float sSat, bool glow, float amount)
+    {
+        apply (pHue, sHue, pSat, sSat, glow, amount);
+        saveThemeSettings (pHue, sHue, pSat, sSat, glow, amount);
+        closeThemeOverlay();
+        applyThemeStyles();
+    };
+    themeOverlay->onCancel = [this, apply]
+    {
+        const auto r = themeRevertValues;
+        closeThemeOverlay();
+        apply (r.primaryHue, r.secondaryHue, r.primarySaturationScale, r.secondarySaturationScale, r.glowEnabled, r.glowIntensity);
+    };
+
+    themeOverlay->setVisible (true);
+    addChildComponent (*themeOverlay);
+    themeOverlay->setBounds (getLocalBounds());
+    themeOverlay->setAlwaysOnTop (true);
+}
+
+void PluginProcessorEditor::closeThemeOverlay()
+{
+    if (themeOverlay == nullptr)
+        return;
+    std::unique_ptr<juce::Component> closing (themeOverlay.release());
+    removeChildComponent (closing.get());
+    destroyLater (std::move (closing));
 }
 
 void PluginProcessorEditor::paint (juce::Graphics& g)
@@ -631,7 +680,7 @@ void PluginProcessorEditor::resized()
     }
     if (logoMenu != nullptr)
         logoMenu->setTopLeftPosition (logoButton.getX(), logoButton.getY() - logoMenu->getHeight());
-    for (auto* overlay : { themeOverlay.get(), updateOverlay.get() })
+    for (auto* overlay : { static_cast<juce::Component*> (themeOverlay.get()), updateOverlay.get() })
         if (overlay != nullptr)
             overlay->setBounds (0, 0, w, h);
 

@@ -10,6 +10,7 @@
 #include "ui_core/NumberBox.h"
 #include "ui_core/ScaleDisplay.h"
 #include "ui_core/SmoothingDisplay.h"
+#include "ui_core/ThemeOverlayPanel.h"
 #include "ui_core/TooltipDisplayPanel.h"
 #include "ui_core/WarningOverlayPanel.h"
 #include "ui_core/WaveformVisualizer.h"
@@ -62,6 +63,9 @@ public:
     void showArtistNameDialog (bool saveAfterwards);
     void dismissArtistNameDialog();
     ArtistNameDialogOverlay* getArtistNameOverlay() const noexcept { return artistNameOverlay.get(); }
+
+    void showThemeOverlay();
+    ui_core::ThemeOverlayPanel* getThemeOverlay() const noexcept { return themeOverlay.get(); }
 
     void showLogoMenu();
     void closeLogoMenu();
@@ -128,7 +132,7 @@ public:
 
 private:
     std::unique_ptr<ArtistNameDialogOverlay> artistNameOverlay;
-    std::unique_ptr<juce::Component> themeOverlay;
+    std::unique_ptr<ui_core::ThemeOverlayPanel> themeOverlay;
     ThemeSettings themeRevertValues;
     std::unique_ptr<ui_panels::MenuPanel> logoMenu;
     bool logoMenuOpen = false;
@@ -138,6 +142,7 @@ private:
     std::vector<double> liveX, liveY; // the ring's copy, reused every tick
     std::unique_ptr<juce::FileChooser> saveChooser;
     void closeLogoMenuIfMouseLeft();
+    void closeThemeOverlay();
     void openUrl (const juce::URL&);
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PluginProcessorEditor)

@@ -26,6 +26,10 @@ target_sources(Sonderlith PRIVATE
     dialogs/ArtistNameDialog.cpp
     dialogs/ArtistNameDialogOverlay.cpp
     dialogs/DialogStyles.cpp
+    dialogs/ReleaseVersion.cpp
+    dialogs/UpdateCheckDialog.cpp
+    dialogs/UpdateCheckOverlay.cpp
+    dialogs/UpdateCheckThread.cpp
     editor/EditorIcons.cpp
     editor/EditorStyles.cpp
     editor/PluginProcessorEditor.cpp

@@ -3,6 +3,7 @@
 #include "dsp/Smoothing.h"
 #include "editor/EditorIcons.h"
 #include "dialogs/DialogStyles.h"
+#include "dialogs/ReleaseVersion.h"
 #include "editor/EditorStyles.h"
 #include "plugin/PluginAudioProcessor.h"
 #include "ui_core/DesignTokens.h"
@@ -75,8 +76,7 @@ PluginProcessorEditor::PluginProcessorEditor (PluginAudioProcessor& p)
 PluginProcessorEditor::~PluginProcessorEditor()
 {
     stopTimer();
-    if (updateThread != nullptr)
-        updateThread->stopThread (2000);
+    stopUpdateCheck();
     logoMenu.reset();
     themeOverlay.reset();
     if (artistNameOverlay != nullptr)
@@ -438,7 +438,7 @@ void PluginProcessorEditor::showLogoMenu()
     };
     entry (logoMenu->artistButton, [] (PluginProcessorEditor& e) { e.showArtistNameDialog (false); });
     entry (logoMenu->themeButton, [] (PluginProcessorEditor& e) { e.showThemeOverlay(); });
-    entry (logoMenu->updateButton, [] (PluginProcessorEditor&) {});
+    entry (logoMenu->updateButton, [] (PluginProcessorEditor& e) { e.checkForUpdates(); });
     entry (logoMenu->manualButton, [] (PluginProcessorEditor& e) { e.openUrl (juce::URL (juce::String (makerWebsite) + "/plugins/sonderlith/manual/")); });
     logoMenu->setVisible (true);
     addChildComponent (*logoMenu);
@@ -680,7 +680,7 @@ void PluginProcessorEditor::resized()
     }
     if (logoMenu != nullptr)
         logoMenu->setTopLeftPosition (logoButton.getX(), logoButton.getY() - logoMenu->getHeight());
-    for (auto* overlay : { static_cast<juce::Component*> (themeOverlay.get()), updateOverlay.get() })
+    for (auto* overlay : { static_cast<juce::Component*> (themeOverlay.get()), static_cast<juce::Component*> (updateOverlay.get()) })
         if (overlay != nullptr)
             overlay->setBounds (0, 0, w, h);
 
@@ -705,4 +705,116 @@ void PluginProcessorEditor::layoutRightHandControls (int barTop)
     place (yLagBox);
     place (xLagBox);
     place (scaleDisplay);
+}
+
+void PluginProcessorEditor::checkForUpdates()
+{
+    if (isUpdateCheckRunning())
+        return;
+    showUpdateOverlay();
+    auto deliver = [safeThis = juce::Component::SafePointer<PluginProcessorEditor> (this)] (const juce::String& reply, const juce::String& version)
+    {
+        if (safeThis != nullptr)
+            safeThis->handleUpdateCheckResult (reply, version);
+    };
+    updateThread = std::make_unique<UpdateCheckThread> (juce::URL (updateServer + "/api/plugins/sonderlith/version"), currentReleaseVersion,
+                                                        deliver);
+    updateThread->startThread();
+}
+
+// The request may sit in a connection attempt that cannot be interrupted.
+// The editor waits 500 ms at most; a thread still running then is handed to
+// a helper that waits for it and deletes it. It holds only its own copies and
+// a weak reference, so it can never reach the editor.
+void PluginProcessorEditor::stopUpdateCheck()
+{
+    if (updateThread == nullptr)
+        return;
+    updateThread->signalThreadShouldExit();
+    updateThread->notify();
+    if (updateThread->waitForThreadToExit (500))
+    {
+        updateThread.reset();
+        return;
+    }
+    auto* straggler = updateThread.release();
+    juce::Thread::launch ([straggler] { delete straggler; });
+}
+
+void PluginProcessorEditor::showUpdateOverlay()
+{
+    if (updateOverlay != nullptr)
+        removeChildComponent (updateOverlay.get());
+    updateOverlay = std::make_unique<UpdateCheckOverlay>();
+    auto& dialog = updateOverlay->dialog;
+    dialog.setTitle ("Update Check");
+    dialog.setMessage ("Checking for updates...");
+    dialog.onClose = [this] { dismissUpdateOverlay(); };
+    updateOverlay->setVisible (true);
+    addChildComponent (*updateOverlay);
+    updateOverlay->setAlwaysOnTop (true);
+    updateOverlay->setBounds (getLocalBounds());
+}
+
+void PluginProcessorEditor::dismissUpdateOverlay()
+{
+    if (updateOverlay == nullptr)
+        return;
+    std::unique_ptr<juce::Component> closing (updateOverlay.release());
+    removeChildComponent (closing.get());
+    destroyLater (std::move (closing));
+}
+
+void PluginProcessorEditor::handleUpdateCheckResult (const juce::String& reply, const juce::String& currentVersion)
+{
+    if (updateOverlay == nullptr)
+        return;
+    auto& dialog = updateOverlay->dialog;
+    if (reply.isEmpty())
+    {
+        dialog.setTitle ("Update Check");
+        dialog.setMessage ("Unable to check for updates.\nPlease check your internet connection.");
+        return;
+    }
+
+    const auto parsed = juce::JSON::parse (reply);
+    const auto latest = parsed.isObject() ? parsed.getProperty ("version", {}).toString() : juce::String();
+    if (latest.isEmpty())
+    {
+        dialog.setTitle ("Update Check");
+        dialog.setMessage ("Unable to parse update information from server.");
+        return;
+    }
+
+    const auto url = parsed.getProperty ("downloadWindows", {}).toString();
+    juce::StringArray lines;
+    if (const auto* changes = parsed.getProperty ("changes", {}).getArray())
+        for (const auto& change : *changes)
+            lines.add (change.toString());
+
+    dialog.setDownloadUrl (url);
+    dialog.onDownload = [safeThis = juce::Component::SafePointer<PluginProcessorEditor> (this)] (const juce::String& address)
+    {
+        if (safeThis != nullptr)
+            safeThis->openUrl (juce::URL (address));
+    };
+
+    if (currentVersion.startsWith ("dev-"))
+    {
+        dialog.setTitle ("Development Build");
+        dialog.setMessage ("You are running a development build.\n\nLatest release: v" + latest);
+        dialog.setChanges (lines);
+    }
+    else if (isNewerVersion (latest, currentVersion))
+    {
+        dialog.setTitle ("Update Available");
+        dialog.setMessage ("A new version is available: v" + latest + "\nYou have: v" + currentVersion);
+        dialog.setChanges (lines);
+    }
+    else
+    {
+        dialog.setTitle ("You're Up to Date");
+        dialog.setMessage ("You are running the latest version. (v" + currentVersion + ")");
+    }
+    updateOverlay->resized();
 }

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "dialogs/ArtistNameDialogOverlay.h"
+#include "dialogs/UpdateCheckOverlay.h"
+#include "dialogs/UpdateCheckThread.h"
 #include "persistence/UserSettings.h"
 #include "ui_core/ComboBoxPopupLookAndFeel.h"
 #include "ui_core/GlowSpillOverlay.h"
@@ -67,6 +69,13 @@ public:
     void showThemeOverlay();
     ui_core::ThemeOverlayPanel* getThemeOverlay() const noexcept { return themeOverlay.get(); }
 
+    void checkForUpdates();
+    void showUpdateOverlay();
+    void dismissUpdateOverlay();
+    void handleUpdateCheckResult (const juce::String& reply, const juce::String& currentVersion);
+    UpdateCheckOverlay* getUpdateOverlay() const noexcept { return updateOverlay.get(); }
+    bool isUpdateCheckRunning() const { return updateThread != nullptr && updateThread->isThreadRunning(); }
+
     void showLogoMenu();
     void closeLogoMenu();
     ui_panels::MenuPanel* getLogoMenu() const noexcept { return logoMenu.get(); }
@@ -79,6 +88,8 @@ public:
 
     // The maker's web server; the manual and the update check live under it.
     static const char* const makerWebsite;
+    // Where the update check asks; tests point it at a local server.
+    juce::String updateServer { makerWebsite };
 
     bool isFrozen() const noexcept { return frozen; }
     bool isAwaitingCapture() const noexcept { return awaitingCapture; }
@@ -136,13 +147,14 @@ private:
     ThemeSettings themeRevertValues;
     std::unique_ptr<ui_panels::MenuPanel> logoMenu;
     bool logoMenuOpen = false;
-    std::unique_ptr<juce::Component> updateOverlay;
-    std::unique_ptr<juce::Thread> updateThread;
+    std::unique_ptr<UpdateCheckOverlay> updateOverlay;
+    std::unique_ptr<UpdateCheckThread> updateThread;
 
     std::vector<double> liveX, liveY; // the ring's copy, reused every tick
     std::unique_ptr<juce::FileChooser> saveChooser;
     void closeLogoMenuIfMouseLeft();
     void closeThemeOverlay();
+    void stopUpdateCheck();
     void openUrl (const juce::URL&);
 
     JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (PluginProcessorEditor)

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <functional>
+
+// Fetches the release document off the message thread and hands the reply
+// (empty on any failure) to the message thread. It keeps only its own
+// copies, so a reply after the requester has gone is simply dropped there.
+class UpdateCheckThread : public juce::Thread
+{
+public:
+    using Deliver = std::function<void (const juce::String& reply, const juce::String& currentVersion)>;
+
+    // `deliver` runs on the message thread and must check that its target
+    // still exists.
+    UpdateCheckThread (juce::URL request, juce::String currentVersion, Deliver deliver);
+    ~UpdateCheckThread() override;
+
+    void run() override;
+
+private:
+    juce::URL request;
+    juce::String currentVersion;
+    Deliver deliver;
+};

@@ -62,23 +62,14 @@ void ArtistNameDialog::focusGained (FocusChangeType) { nameEditor.grabKeyboardFo
 
 void ArtistNameDialog::paint (juce::Graphics& g)
 {
-    const auto bounds = getLocalBounds().toFloat();
-    const auto radius = ui_core::radiusTokens()[7];
-    const auto border = ui_core::borderWidthTokens()[1];
-    g.setColour (ui_core::palette()[1]);
-    g.fillRoundedRectangle (bounds, radius);
-    g.setColour (ui_core::palette()[17]);
-    g.drawRoundedRectangle (bounds.reduced (border / 2.0f), radius, border);
+    paintDialogCard (g, getLocalBounds().toFloat());
 
     const auto contentWidth = juce::jmax (0, getWidth() - 48);
     auto remaining = juce::jmax (0, getHeight() - 48);
     auto y = 24;
 
-    const auto titleFont = ui_core::makeTextStyle (ui_core::textLarge).font.withHeight (19.26f);
-    juce::GlyphArrangement glyphs;
-    glyphs.addLineOfText (titleFont, title, 0.0f, 0.0f);
-    const auto titleHeight = juce::jmin (remaining, (int) std::ceil (glyphs.getBoundingBox (0, -1, true).getHeight()));
-    g.setFont (titleFont);
+    const auto titleHeight = juce::jmin (remaining, dialogTitleHeight (title));
+    g.setFont (dialogTitleFont());
     g.setColour (ui_core::palette()[8]);
     g.drawText (title, 24, y, contentWidth, titleHeight, juce::Justification::centredLeft, true);
     y += titleHeight;
@@ -88,13 +79,7 @@ void ArtistNameDialog::paint (juce::Graphics& g)
     y += gap;
     remaining -= gap;
 
-    juce::AttributedString text;
-    text.append (message, ui_core::makeTextStyle (ui_core::textSmall).font.withHeight (14.98f), ui_core::palette()[11]);
-    text.setJustification (juce::Justification::topLeft);
-    text.setLineSpacing (1.2f);
-    text.setWordWrap (juce::AttributedString::byWord);
-    juce::TextLayout layout;
-    layout.createLayout (text, (float) contentWidth);
+    const auto layout = dialogBodyLayout (message, (float) contentWidth);
     const auto messageHeight = juce::jmin (remaining, (int) std::ceil (layout.getHeight()));
     layout.draw (g, juce::Rectangle<int> (24, y, contentWidth, messageHeight).toFloat());
 }

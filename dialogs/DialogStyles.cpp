@@ -3,6 +3,8 @@
 #include "ui_core/DesignTokens.h"
 #include "ui_core/Fonts.h"
 
+#include <cmath>
+
 using ui_core::rampStep;
 
 ui_core::TextButton::Style dialogButtonStyle()
@@ -61,6 +63,37 @@ ui_core::TextEditor::Style dialogTextFieldStyle()
     s.multiLine = false;
     s.readOnly = false;
     return s;
+}
+
+void paintDialogCard (juce::Graphics& g, juce::Rectangle<float> bounds)
+{
+    const auto radius = ui_core::radiusTokens()[7];
+    const auto border = ui_core::borderWidthTokens()[1];
+    g.setColour (ui_core::palette()[1]);
+    g.fillRoundedRectangle (bounds, radius);
+    g.setColour (ui_core::palette()[17]);
+    g.drawRoundedRectangle (bounds.reduced (border / 2.0f), radius, border);
+}
+
+juce::Font dialogTitleFont() { return ui_core::makeTextStyle (ui_core::textLarge).font.withHeight (19.26f); }
+
+int dialogTitleHeight (const juce::String& title)
+{
+    juce::GlyphArrangement glyphs;
+    glyphs.addLineOfText (dialogTitleFont(), title, 0.0f, 0.0f);
+    return (int) std::ceil (glyphs.getBoundingBox (0, -1, true).getHeight());
+}
+
+juce::TextLayout dialogBodyLayout (const juce::String& text, float width)
+{
+    juce::AttributedString attributed;
+    attributed.append (text, ui_core::makeTextStyle (ui_core::textSmall).font.withHeight (14.98f), ui_core::palette()[11]);
+    attributed.setJustification (juce::Justification::topLeft);
+    attributed.setLineSpacing (1.2f);
+    attributed.setWordWrap (juce::AttributedString::byWord);
+    juce::TextLayout layout;
+    layout.createLayout (attributed, width);
+    return layout;
 }
 
 void destroyLater (std::unique_ptr<juce::Component> overlay)

@@ -10,30 +10,9 @@ namespace
 {
 constexpr int contentWidth = 332;
 
-juce::Font titleFont() { return ui_core::makeTextStyle (ui_core::textLarge).font.withHeight (19.26f); }
-
-juce::TextLayout bodyLayout (const juce::String& text, float width)
-{
-    juce::AttributedString attributed;
-    attributed.append (text, ui_core::makeTextStyle (ui_core::textSmall).font.withHeight (14.98f), ui_core::palette()[11]);
-    attributed.setJustification (juce::Justification::topLeft);
-    attributed.setLineSpacing (1.2f);
-    attributed.setWordWrap (juce::AttributedString::byWord);
-    juce::TextLayout layout;
-    layout.createLayout (attributed, width);
-    return layout;
-}
-
 int heightOf (const juce::TextLayout& layout) { return (int) std::ceil (layout.getHeight()); }
 
 juce::String bullet (const juce::String& line) { return juce::String::charToString ((juce::juce_wchar) 0x2022) + " " + line; }
-
-int titleHeight (const juce::String& title)
-{
-    juce::GlyphArrangement glyphs;
-    glyphs.addLineOfText (titleFont(), title, 0.0f, 0.0f);
-    return (int) std::ceil (glyphs.getBoundingBox (0, -1, true).getHeight());
-}
 } // namespace
 
 UpdateCheckDialog::UpdateCheckDialog()
@@ -93,27 +72,21 @@ void UpdateCheckDialog::setDownloadUrl (const juce::String& url)
 void UpdateCheckDialog::updateHeight()
 {
     const auto gap = ui_core::spacingTokens()[7];
-    const auto t = titleHeight (title);
-    const auto m = message.isEmpty() ? 0 : heightOf (bodyLayout (message, (float) contentWidth));
+    const auto t = dialogTitleHeight (title);
+    const auto m = message.isEmpty() ? 0 : heightOf (dialogBodyLayout (message, (float) contentWidth));
     auto c = 0;
     if (! changes.isEmpty())
     {
         c = ui_core::spacingTokens()[6];
         for (const auto& line : changes)
-            c += heightOf (bodyLayout (bullet (line), (float) contentWidth)) + 2;
+            c += heightOf (dialogBodyLayout (bullet (line), (float) contentWidth)) + 2;
     }
     setBounds (getX(), getY(), 380, gap + gap + t + m + 48 + c + 28);
 }
 
 void UpdateCheckDialog::paint (juce::Graphics& g)
 {
-    const auto bounds = getLocalBounds().toFloat();
-    const auto radius = ui_core::radiusTokens()[7];
-    const auto border = ui_core::borderWidthTokens()[1];
-    g.setColour (ui_core::palette()[1]);
-    g.fillRoundedRectangle (bounds, radius);
-    g.setColour (ui_core::palette()[17]);
-    g.drawRoundedRectangle (bounds.reduced (border / 2.0f), radius, border);
+    paintDialogCard (g, getLocalBounds().toFloat());
 
     const auto width = juce::jmax (0, getWidth() - 48);
     auto y = 24;
@@ -127,13 +100,13 @@ void UpdateCheckDialog::paint (juce::Graphics& g)
         return area;
     };
 
-    g.setFont (titleFont());
+    g.setFont (dialogTitleFont());
     g.setColour (ui_core::palette()[8]);
-    g.drawText (title, take (titleHeight (title)), juce::Justification::centredLeft, true);
+    g.drawText (title, take (dialogTitleHeight (title)), juce::Justification::centredLeft, true);
     take (ui_core::spacingTokens()[7]);
     if (message.isNotEmpty())
     {
-        const auto layout = bodyLayout (message, (float) width);
+        const auto layout = dialogBodyLayout (message, (float) width);
         layout.draw (g, take (heightOf (layout)).toFloat());
     }
     if (! changes.isEmpty())
@@ -141,7 +114,7 @@ void UpdateCheckDialog::paint (juce::Graphics& g)
         take (ui_core::spacingTokens()[6]);
         for (const auto& line : changes)
         {
-            const auto layout = bodyLayout (bullet (line), (float) width);
+            const auto layout = dialogBodyLayout (bullet (line), (float) width);
             layout.draw (g, take (heightOf (layout)).toFloat());
             take (2);
         }

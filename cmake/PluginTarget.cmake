@@ -104,6 +104,7 @@ target_link_libraries(Sonderlith
         juce::juce_recommended_config_flags
         juce::juce_recommended_warning_flags
         juce::juce_audio_basics
+        juce::juce_audio_formats
         juce::juce_audio_processors
         juce::juce_core
         juce::juce_data_structures
@@ -115,7 +116,7 @@ target_link_libraries(Sonderlith
 
 # Tests, benchmarks and tools link the plug-in's code through this target.
 sonderlith_expose_juce_usage(sonderlith_shared Sonderlith
-    juce_audio_basics juce_audio_processors juce_core juce_data_structures juce_events
+    juce_audio_basics juce_audio_formats juce_audio_processors juce_core juce_data_structures juce_events
     juce_graphics juce_gui_basics juce_gui_extra juce_audio_plugin_client)
 
 if(SONDERLITH_LTO)

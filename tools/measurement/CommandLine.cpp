@@ -1,0 +1,222 @@
+#include "tools/measurement/CommandLine.h"
+
+#include "persistence/TransferFunctionPreset.h"
+#include "tools/measurement/Measurement.h"
+
+#include <cmath>
+
+namespace
+{
+struct Arguments
+{
+    juce::StringArray words;
+    int next = 0;
+    juce::String error;
+
+    bool more() const { return next < words.size(); }
+    juce::String take() { return words[next++]; }
+
+    juce::String value (const juce::String& option)
+    {
+        if (! more())
+            error = option + " needs a value";
+        return more() ? take() : juce::String();
+    }
+
+    std::optional<double> number (const juce::String& option, double minimum, double maximum)
+    {
+        const auto text = value (option);
+        const auto v = text.getDoubleValue();
+        if (error.isEmpty() && (! text.containsOnly ("0123456789.-+e") || text.isEmpty() || ! std::isfinite (v) || v < minimum || v > maximum))
+            error = option + " expects a number from " + juce::String (minimum) + " to " + juce::String (maximum) + ", not '" + text + "'";
+        return error.isEmpty() ? std::optional<double> (v) : std::nullopt;
+    }
+};
+
+std::optional<int> lengthFromText (const juce::String& text)
+{
+    for (const auto& [name, pairs] : { std::pair { "16k", 16384 }, std::pair { "32k", 32768 }, std::pair { "64k", 65536 }, std::pair { "128k", 131072 } })
+        if (text == name)
+            return pairs;
+    return std::nullopt;
+}
+
+juce::File fileArgument (const juce::String& path)
+{
+    return juce::File::isAbsolutePath (path) ? juce::File (path) : juce::File::getCurrentWorkingDirectory().getChildFile (path);
+}
+
+bool parseMeasure (Arguments& a, MeasureOptions& o)
+{
+    while (a.more() && a.error.isEmpty())
+    {
+        const auto option = a.take();
+        if (option == "--x")
+            o.xFile = fileArgument (a.value (option));
+        else if (option == "--y")
+            o.yFile = fileArgument (a.value (option));
+        else if (option == "--xy")
+            o.xyFile = fileArgument (a.value (option));
+        else if (option == "--channel")
+        {
+            if (auto n = a.number (option, 1, 64))
+                o.channel = (int) *n - 1;
+        }
+        else if (option == "--demo")
+        {
+            o.demo = o.demo.value_or (DemoSettings {});
+            o.demo->device = a.value (option).toStdString();
+        }
+        else if (option == "--noise-db")
+        {
+            o.demo = o.demo.value_or (DemoSettings {});
+            o.demo->noiseDecibels = a.number (option, -200.0, 0.0);
+        }
+        else if (option == "--delay")
+        {
+            o.demo = o.demo.value_or (DemoSettings {});
+            if (auto d = a.number (option, 0.0, 4096.0))
+                o.demo->delaySamples = *d;
+        }
+        else if (option == "--algorithm")
+        {
+            const auto name = a.value (option).toLowerCase();
+            if (name == "mean" || name == "odr")
+                o.algorithm = name == "mean" ? CaptureAlgorithm::Mean : CaptureAlgorithm::ODR;
+            else if (a.error.isEmpty())
+                a.error = "--algorithm is mean or odr, not '" + name + "'";
+        }
+        else if (option == "--length")
+        {
+            const auto text = a.value (option);
+            if (auto pairs = lengthFromText (text))
+                o.length = *pairs;
+            else if (a.error.isEmpty())
+                a.error = "--length is 16k, 32k, 64k or 128k, not '" + text + "'";
+        }
+        else if (option == "--smoothing")
+        {
+            if (auto s = a.number (option, 1, 100))
+                o.smoothing = (int) *s;
+        }
+        else if (option == "--latency-x")
+        {
+            if (auto l = a.number (option, 0, 512))
+                o.latencyX = *l;
+        }
+        else if (option == "--latency-y")
+        {
+            if (auto l = a.number (option, 0, 512))
+                o.latencyY = *l;
+        }
+        else if (option == "--artist")
+            o.artist = a.value (option);
+        else if (option == "-o" || option == "--output")
+            o.presetFile = fileArgument (a.value (option));
+        else if (option == "--csv")
+            o.csvFile = fileArgument (a.value (option));
+        else if (option == "--json")
+            o.jsonFile = fileArgument (a.value (option));
+        else if (option == "--png")
+            o.pngFile = fileArgument (a.value (option));
+        else
+            a.error = "Unknown option '" + option + "'";
+    }
+    if (a.error.isNotEmpty())
+        return false;
+
+    const auto fromFiles = o.xFile != juce::File() || o.yFile != juce::File();
+    const auto sources = (fromFiles ? 1 : 0) + (o.xyFile != juce::File() ? 1 : 0) + (o.demo ? 1 : 0);
+    if (sources != 1)
+        a.error = "Give exactly one input: --x and --y, --xy, or --demo";
+    else if (fromFiles && (o.xFile == juce::File() || o.yFile == juce::File()))
+        a.error = "--x and --y go together";
+    return a.error.isEmpty();
+}
+
+int measureCommand (Arguments& a, juce::String& out, juce::String& err)
+{
+    MeasureOptions options;
+    if (! parseMeasure (a, options))
+    {
+        err << a.error << "\n";
+        return 2;
+    }
+    const auto outcome = measure (options);
+    if (! outcome.ok)
+    {
+        err << outcome.error << "\n";
+        return 1;
+    }
+    juce::String writeError;
+    if (! writeOutputs (options, outcome, writeError))
+    {
+        err << writeError << "\n";
+        return 1;
+    }
+    out << reportAsText (outcome);
+    for (const auto& file : { options.presetFile, options.pngFile, options.csvFile, options.jsonFile })
+        if (file != juce::File())
+            out << "wrote " << file.getFullPathName() << "\n";
+    return 0;
+}
+
+int inspectCommand (Arguments& a, juce::String& out, juce::String& err)
+{
+    if (! a.more())
+    {
+        err << "inspect needs a preset file\n";
+        return 2;
+    }
+    const auto file = fileArgument (a.take());
+    juce::MemoryBlock bytes;
+    if (! file.loadFileAsData (bytes))
+    {
+        err << "Cannot read " << file.getFullPathName() << "\n";
+        return 1;
+    }
+    const auto tree = parsePresetBytes (bytes.getData(), bytes.getSize());
+    const auto read = readTransferFunctionPreset (tree);
+    if (! read.ok)
+    {
+        err << read.error << "\n";
+        return 1;
+    }
+    const auto [lowest, highest] = std::minmax_element (read.table.begin(), read.table.end());
+    const auto rising = std::is_sorted (read.table.begin(), read.table.end());
+    auto row = [&out] (const char* name, const juce::String& value) { out << juce::String (name).paddedRight (' ', 14) << value << "\n"; };
+    row ("version", juce::String (presetFormatVersion (tree)));
+    row ("artist", tree.getChildWithName ("metadata").getProperty ("artist").toString());
+    row ("table size", juce::String ((int) read.table.size()));
+    row ("range", juce::String (*lowest, 4) + " .. " + juce::String (*highest, 4));
+    row ("monotonic", rising ? "yes (non-decreasing)" : "no");
+    return 0;
+}
+} // namespace
+
+juce::String usageText()
+{
+    return "usage:\n"
+           "  sonderlith measure (--x IN.wav --y OUT.wav [--channel N] | --xy FILE | --demo tanh|hardclip|asym|hysteresis\n"
+           "                     [--noise-db DB] [--delay SAMPLES]) [--algorithm mean|odr] [--length 16k|32k|64k|128k]\n"
+           "                     [--smoothing 1..100] [--latency-x S] [--latency-y S] [--artist NAME]\n"
+           "                     [-o FILE.tfunc] [--csv FILE] [--json FILE] [--png FILE]\n"
+           "  sonderlith inspect FILE.tfunc\n";
+}
+
+int runCommandLine (const juce::StringArray& arguments, juce::String& out, juce::String& err)
+{
+    Arguments a { arguments };
+    const auto command = a.more() ? a.take() : juce::String();
+    if (command == "measure")
+        return measureCommand (a, out, err);
+    if (command == "inspect")
+        return inspectCommand (a, out, err);
+    if (command == "--help" || command == "-h" || command == "help")
+    {
+        out << usageText();
+        return 0;
+    }
+    err << (command.isEmpty() ? juce::String() : "Unknown command '" + command + "'\n") << usageText();
+    return 2;
+}

@@ -2,7 +2,7 @@
 
 #include <juce_core/juce_core.h>
 
-// The running release, shown by the update check.
+// The running release, shown by the update check (the project's version).
 inline constexpr const char* currentReleaseVersion = "1.1.5";
 
 // Whether `latest` is a newer dotted release number than `current`: tokens

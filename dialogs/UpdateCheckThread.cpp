@@ -1,7 +1,7 @@
 #include "dialogs/UpdateCheckThread.h"
 
-UpdateCheckThread::UpdateCheckThread (juce::URL requestUrl, juce::String version, Deliver deliverReply)
-    : juce::Thread ("UpdateCheck"), request (std::move (requestUrl)), currentVersion (std::move (version)), deliver (std::move (deliverReply))
+UpdateCheckThread::UpdateCheckThread (juce::String url, juce::String version, Deliver deliverReply)
+    : juce::Thread ("UpdateCheck"), requestUrl (std::move (url)), currentVersion (std::move (version)), deliver (std::move (deliverReply))
 {
 }
 
@@ -13,7 +13,7 @@ void UpdateCheckThread::run()
     // briefly (see the editor's destructor).
     juce::String reply;
     const auto options = juce::URL::InputStreamOptions (juce::URL::ParameterHandling::inAddress).withConnectionTimeoutMs (10000);
-    if (auto stream = request.createInputStream (options))
+    if (auto stream = juce::URL (requestUrl).createInputStream (options))
         reply = stream->readEntireStreamAsString();
 
     if (threadShouldExit())

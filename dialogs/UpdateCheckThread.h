@@ -14,13 +14,13 @@ public:
 
     // `deliver` runs on the message thread and must check that its target
     // still exists.
-    UpdateCheckThread (juce::URL request, juce::String currentVersion, Deliver deliver);
+    UpdateCheckThread (juce::String requestUrl, juce::String currentVersion, Deliver deliver);
     ~UpdateCheckThread() override;
 
     void run() override;
 
 private:
-    juce::URL request;
+    juce::String requestUrl; // text: copying a juce::URL copies an empty block, which is undefined
     juce::String currentVersion;
     Deliver deliver;
 };

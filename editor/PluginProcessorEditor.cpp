@@ -717,7 +717,7 @@ void PluginProcessorEditor::checkForUpdates()
         if (safeThis != nullptr)
             safeThis->handleUpdateCheckResult (reply, version);
     };
-    updateThread = std::make_unique<UpdateCheckThread> (juce::URL (updateServer + "/api/plugins/sonderlith/version"), currentReleaseVersion,
+    updateThread = std::make_unique<UpdateCheckThread> (updateServer + "/api/plugins/sonderlith/version", currentReleaseVersion,
                                                         deliver);
     updateThread->startThread();
 }

@@ -1,11 +1,23 @@
 #!/usr/bin/env bash
-# The main job: builds the plug-in, installs Sonderlith.vst3 into ~/.vst3 and
-# shows what a VST3 host sees of it.
+# The main job: builds the plug-in and the `sonderlith` command, installs
+# Sonderlith.vst3 into ~/.vst3, measures the built-in tanh device the way the
+# plug-in does (writing a preset, a picture and the report) and shows what a
+# VST3 host sees of the plug-in.
 source "$(dirname "$0")/common.sh"
 build="${SONDERLITH_BUILD_DIR:-$SONDERLITH_ROOT/build}"
 sonderlith_configure "$build" -DCMAKE_BUILD_TYPE=Release
-cmake --build "$build" --target Sonderlith_VST3 vst3-host-info
+cmake --build "$build" --target Sonderlith_VST3 vst3-host-info sonderlith
 cmake --install "$build" --component plugin
 bundle="$(grep -m1 '^SONDERLITH_VST3_INSTALL_DIR:' "$build/CMakeCache.txt" | cut -d= -f2-)/Sonderlith.vst3"
 echo "installed $bundle"
+
+out="$build/demo"
+mkdir -p "$out"
+echo
+echo "measuring the built-in tanh device (0 dB sine through tanh(3x)/tanh(3)):"
+"$build/tools/sonderlith" measure --demo tanh --length 64k --artist "Sonderlith demo" \
+  -o "$out/tanh.tfunc" --png "$out/tanh.png" --json "$out/tanh.json"
+echo
+"$build/tools/sonderlith" inspect "$out/tanh.tfunc"
+echo
 "$build/tools/vst3-host-info" "$bundle"

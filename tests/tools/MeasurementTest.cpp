@@ -113,6 +113,33 @@ TEST (Measure, latenciesUndoADelayedDevice)
     }
 }
 
+TEST (Measure, autoLatencyRecoversTheDelayWhateverTheCurve)
+{
+    const auto reference = measure (demo ("tanh"));
+    struct Case
+    {
+        const char* device;
+        double delay;
+    };
+    for (const auto& c : { Case { "tanh", 7.0 }, Case { "tanh", 3.5 }, Case { "asym", 12.25 }, Case { "hardclip", 0.0 } })
+    {
+        auto options = demo (c.device, c.delay);
+        options.autoLatency = true;
+        const auto outcome = measure (options);
+        ASSERT_TRUE (outcome.ok) << outcome.error;
+        ASSERT_TRUE (outcome.estimatedDelay.has_value());
+        EXPECT_NEAR (*outcome.estimatedDelay, c.delay, 0.05) << c.device << " " << c.delay;
+        EXPECT_NEAR (outcome.report.latencyX, c.delay, 0.05);
+        if (std::string (c.device) == "tanh")
+        {
+            double largest = 0.0;
+            for (int i = 0; i < grid::size; ++i)
+                largest = std::max (largest, std::abs (outcome.fit.smoothedBins[(size_t) i] - reference.fit.smoothedBins[(size_t) i]));
+            EXPECT_LT (largest, 3e-3) << "the fit matches the fit without delay";
+        }
+    }
+}
+
 TEST_F (Files, filesInAndEveryOutputOut)
 {
     const auto capture = playDemoDevice ({ "tanh", 48000.0, 997.0, 70000 });

@@ -109,6 +109,8 @@ bool parseMeasure (Arguments& a, MeasureOptions& o)
             if (auto l = a.number (option, 0, 512))
                 o.latencyY = *l;
         }
+        else if (option == "--auto-latency")
+            o.autoLatency = true;
         else if (option == "--artist")
             o.artist = a.value (option);
         else if (option == "-o" || option == "--output")
@@ -199,7 +201,7 @@ juce::String usageText()
     return "usage:\n"
            "  sonderlith measure (--x IN.wav --y OUT.wav [--channel N] | --xy FILE | --demo tanh|hardclip|asym|hysteresis\n"
            "                     [--noise-db DB] [--delay SAMPLES]) [--algorithm mean|odr] [--length 16k|32k|64k|128k]\n"
-           "                     [--smoothing 1..100] [--latency-x S] [--latency-y S] [--artist NAME]\n"
+           "                     [--smoothing 1..100] [--latency-x S] [--latency-y S] [--auto-latency] [--artist NAME]\n"
            "                     [-o FILE.tfunc] [--csv FILE] [--json FILE] [--png FILE]\n"
            "  sonderlith inspect FILE.tfunc\n";
 }

@@ -5,6 +5,7 @@
 #include "dsp/CaptureAlignment.h"
 #include "dsp/TransferFunctionEstimator.h"
 #include "persistence/SafeFileWrite.h"
+#include "tools/measurement/DelayEstimate.h"
 #include "persistence/TransferFunctionPreset.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
@@ -122,7 +123,20 @@ MeasureOutcome measure (const MeasureOptions& o)
         return outcome;
     }
 
-    const auto aligned = alignCapture (x, y, o.length, o.latencyX, o.latencyY);
+    auto latencyX = o.latencyX, latencyY = o.latencyY;
+    if (o.autoLatency)
+    {
+        outcome.estimatedDelay = estimateDelay (x, y);
+        if (! outcome.estimatedDelay)
+        {
+            outcome.error = "Could not estimate the latency: no clear correlation between X and Y";
+            return outcome;
+        }
+        latencyX = juce::jmax (0.0, *outcome.estimatedDelay);
+        latencyY = juce::jmax (0.0, -*outcome.estimatedDelay);
+    }
+
+    const auto aligned = alignCapture (x, y, o.length, latencyX, latencyY);
     if (aligned.x.size() < 2)
     {
         outcome.error = "The latencies leave no pairs to fit";
@@ -137,8 +151,8 @@ MeasureOutcome measure (const MeasureOptions& o)
     outcome.report = describeMeasurement (aligned.x, aligned.y, outcome.fit, o.smoothing, o.algorithm);
     outcome.alignedX = aligned.x;
     outcome.alignedY = aligned.y;
-    outcome.report.latencyX = o.latencyX;
-    outcome.report.latencyY = o.latencyY;
+    outcome.report.latencyX = latencyX;
+    outcome.report.latencyY = latencyY;
     outcome.ok = true;
     return outcome;
 }
@@ -202,7 +216,9 @@ juce::String reportAsText (const MeasureOutcome& outcome)
     row ("residual rms", juce::String (r.residualRms, 5));
     row ("hysteresis width", juce::String (r.hysteresisWidth, 4));
     row ("repeatability", juce::String (r.repeatability, 4));
-    row ("latency x / y", juce::String (r.latencyX, 2) + " / " + juce::String (r.latencyY, 2) + " samples");
+    if (outcome.estimatedDelay)
+        row ("estimated delay", juce::String (*outcome.estimatedDelay, 3) + " samples (Y behind X)");
+    row ("latency x / y", juce::String (r.latencyX, 3) + " / " + juce::String (r.latencyY, 3) + " samples");
     return text;
 }
 
@@ -220,5 +236,7 @@ juce::String reportAsJson (const MeasureOutcome& outcome)
     object->setProperty ("latencyX", r.latencyX);
     object->setProperty ("latencyY", r.latencyY);
     object->setProperty ("sampleRate", outcome.sampleRate);
+    if (outcome.estimatedDelay)
+        object->setProperty ("estimatedDelay", *outcome.estimatedDelay);
     return juce::JSON::toString (juce::var (object.release())) + "\n";
 }

@@ -20,6 +20,7 @@ struct MeasureOptions
     int length = 65536;
     int smoothing = 50;
     double latencyX = 0.0, latencyY = 0.0;
+    bool autoLatency = false; // estimate Y's delay behind X and use it instead
     juce::String artist;
 
     juce::File presetFile, csvFile, jsonFile, pngFile; // outputs, each optional
@@ -33,6 +34,7 @@ struct MeasureOutcome
     MeasurementReport report;
     double sampleRate = 0.0;
     std::vector<double> alignedX, alignedY; // the pairs fitted
+    std::optional<double> estimatedDelay;   // with autoLatency: Y behind X, samples
 };
 
 // Reads or plays the capture, fits it and describes it. Writes nothing.

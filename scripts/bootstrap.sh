@@ -15,7 +15,8 @@ PACKAGES=(build-essential cmake ninja-build pkg-config dpkg-dev
   libfreetype-dev libfontconfig-dev libx11-dev libxext-dev libxrandr-dev
   libxinerama-dev libxcursor-dev zlib1g-dev libpng-dev libjpeg-dev
   libcurl4-openssl-dev libgtest-dev libbenchmark-dev ccache
-  xvfb xauth clang libclang-rt-14-dev)
+  xvfb xauth clang libclang-rt-14-dev
+  python3-numpy python3-scipy)
 
 log() { echo "bootstrap: $*" >&2; }
 

@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # The main job: builds the plug-in and the `sonderlith` command, installs
 # Sonderlith.vst3 into ~/.vst3, measures the built-in tanh device the way the
-# plug-in does (writing a preset, a picture and the report) and shows what a
-# VST3 host sees of the plug-in.
+# plug-in does (writing a preset, a picture and the report), then loads the
+# installed bundle as a VST3 host does and streams the device through it.
 source "$(dirname "$0")/common.sh"
 build="${SONDERLITH_BUILD_DIR:-$SONDERLITH_ROOT/build}"
 sonderlith_configure "$build" -DCMAKE_BUILD_TYPE=Release
-cmake --build "$build" --target Sonderlith_VST3 vst3-host-info sonderlith
+cmake --build "$build" --target Sonderlith_VST3 sonderlith sonderlith-host-check
 cmake --install "$build" --component plugin
 bundle="$(grep -m1 '^SONDERLITH_VST3_INSTALL_DIR:' "$build/CMakeCache.txt" | cut -d= -f2-)/Sonderlith.vst3"
 echo "installed $bundle"
@@ -20,4 +20,5 @@ echo "measuring the built-in tanh device (0 dB sine through tanh(3x)/tanh(3)):"
 echo
 "$build/tools/sonderlith" inspect "$out/tanh.tfunc"
 echo
-"$build/tools/vst3-host-info" "$bundle"
+echo "loading the installed plug-in as a VST3 host does and streaming the device through it:"
+"$build/tools/sonderlith" host-check "$bundle"

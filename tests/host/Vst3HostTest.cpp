@@ -1,3 +1,4 @@
+#include "tools/host_check/HostCheck.h"
 #include "tools/hosting/Vst3Host.h"
 
 #include <gtest/gtest.h>
@@ -200,4 +201,12 @@ TEST_F (Vst3Host, stateRoundTripThroughTheHostInterface)
     }
     EXPECT_EQ (parameterNamed (*other.instance, "Latency X")->getText (parameterNamed (*other.instance, "Latency X")->getValue(), 20),
                "10.37");
+}
+
+TEST_F (Vst3Host, hostCheckStreamsTheDemoDeviceOnAnAudioThread)
+{
+    const auto check = streamDemoDevice (plugin(), 1.0);
+    EXPECT_TRUE (check.sidechainActive);
+    EXPECT_TRUE (check.passedThrough) << check.problem;
+    EXPECT_GE (check.samples, 47000);
 }

@@ -194,6 +194,25 @@ int inspectCommand (Arguments& a, juce::String& out, juce::String& err)
     row ("monotonic", rising ? "yes (non-decreasing)" : "no");
     return 0;
 }
+// The bundle is loaded by a companion program built with the toolkit's VST3
+// hosting, which cannot share a process with the plug-in's own code.
+int hostCheckCommand (Arguments& a, juce::String& out, juce::String& err)
+{
+    if (! a.more())
+    {
+        err << "host-check needs a path to Sonderlith.vst3\n";
+        return 2;
+    }
+    const auto helper = juce::File::getSpecialLocation (juce::File::currentExecutableFile).getSiblingFile ("sonderlith-host-check");
+    juce::ChildProcess process;
+    if (! helper.existsAsFile() || ! process.start (juce::StringArray { helper.getFullPathName(), fileArgument (a.take()).getFullPathName() }))
+    {
+        err << "Cannot run " << helper.getFullPathName() << "\n";
+        return 1;
+    }
+    out << process.readAllProcessOutput();
+    return (int) process.getExitCode();
+}
 } // namespace
 
 juce::String usageText()
@@ -203,7 +222,8 @@ juce::String usageText()
            "                     [--noise-db DB] [--delay SAMPLES]) [--algorithm mean|odr] [--length 16k|32k|64k|128k]\n"
            "                     [--smoothing 1..100] [--latency-x S] [--latency-y S] [--auto-latency] [--artist NAME]\n"
            "                     [-o FILE.tfunc] [--csv FILE] [--json FILE] [--png FILE]\n"
-           "  sonderlith inspect FILE.tfunc\n";
+           "  sonderlith inspect FILE.tfunc\n"
+           "  sonderlith host-check PATH/Sonderlith.vst3\n";
 }
 
 int runCommandLine (const juce::StringArray& arguments, juce::String& out, juce::String& err)
@@ -214,6 +234,8 @@ int runCommandLine (const juce::StringArray& arguments, juce::String& out, juce:
         return measureCommand (a, out, err);
     if (command == "inspect")
         return inspectCommand (a, out, err);
+    if (command == "host-check")
+        return hostCheckCommand (a, out, err);
     if (command == "--help" || command == "-h" || command == "help")
     {
         out << usageText();

@@ -1,0 +1,59 @@
+#!/usr/bin/env bash
+# As a person would: our demo host shows the plug-in's editor in a real window
+# while the demo device (tanh with noise) plays through it; the real pointer
+# clicks "freeze"; screenshots before and after must show the live cloud give
+# way to the thin fitted curve, and the host must close cleanly.
+# usage: freeze_in_a_real_window.sh DEMO_HOST BUNDLE OUTPUT_FOLDER
+set -euo pipefail
+host="$1" bundle="$2" out="$3"
+convert=/usr/bin/convert
+for tool in xdotool import "$convert"; do
+  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (scripts/bootstrap.sh installs it)"; exit 77; }
+done
+[ -n "${DISPLAY:-}" ] || { echo "skipped: no display"; exit 77; }
+mkdir -p "$out"
+
+rm -f "$out/stop"
+"$host" "$bundle" 60 "$out/stop" > "$out/host.log" 2>&1 &
+pid=$!
+trap 'kill "$pid" 2>/dev/null || true' EXIT
+
+# Waits with time-outs, not fixed sleeps: poll until the condition holds.
+wait_for() { # seconds command...
+  local until=$((SECONDS + $1)); shift
+  until "$@"; do
+    [ "$SECONDS" -lt "$until" ] || return 1
+    sleep 0.2
+  done
+}
+editor_shown() { grep -q '^editor at ' "$out/host.log"; }
+wait_for 20 editor_shown || { echo "the editor never appeared"; cat "$out/host.log"; exit 1; }
+read -r x y < <(sed -n 's/^editor at \([0-9-]*\) \([0-9-]*\)$/\1 \2/p' "$out/host.log")
+
+# The share of bright pixels in the plot (the editor's top 700 x 482).
+shoot() { import -window root -crop "700x482+$x+$y" +repage "$1"; }
+bright() { "$convert" "$1" -colorspace gray -threshold 22% -format '%[fx:mean]' info:; }
+above() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a > b) }'; }
+
+live_cloud_shown() { shoot "$out/before.png" && above "$(bright "$out/before.png")" 0.02; }
+wait_for 20 live_cloud_shown || { echo "no live cloud on the plot"; exit 1; }
+before="$(bright "$out/before.png")"
+
+# The freeze button's centre: (139 + 43 / 2, 485 + 43 / 2) in the editor.
+xdotool mousemove --sync $((x + 160)) $((y + 506)) click 1
+
+# The thin curve: still bright pixels (the window is there), far fewer.
+curve_shown() {
+  shoot "$out/after.png" || return 1
+  local now; now="$(bright "$out/after.png")"
+  above "$now" 0.002 && above "$(awk -v b="$before" 'BEGIN { print b * 0.6 }')" "$now"
+}
+wait_for 20 curve_shown || { echo "the plot did not change to the fitted curve (bright share $before -> $(bright "$out/after.png"))"; exit 1; }
+echo "bright share of the plot: live $before, frozen $(bright "$out/after.png")"
+
+touch "$out/stop"
+status=0
+wait "$pid" || status=$?
+trap - EXIT
+grep -q 'closed cleanly' "$out/host.log" || { echo "the host did not close cleanly"; cat "$out/host.log"; exit 1; }
+exit "$status"

@@ -184,8 +184,10 @@ TEST_F (Files, filesInAndEveryOutputOut)
                report.getProperty ("residualRms", -2.0))
         << "two mono files measure as the stereo file does";
 
-    const auto inspected = sonderlith ({ "inspect", preset.getFullPathName() });
+    const auto curvePicture = folder.getChildFile ("inspected.png");
+    const auto inspected = sonderlith ({ "inspect", preset.getFullPathName(), "--png", curvePicture.getFullPathName() });
     EXPECT_EQ (inspected.code, 0);
+    EXPECT_EQ (juce::ImageFileFormat::loadFrom (curvePicture).getWidth(), 800);
     EXPECT_TRUE (inspected.out.contains ("Ada"));
     EXPECT_TRUE (inspected.out.contains ("16384"));
     EXPECT_TRUE (inspected.out.contains ("yes"));

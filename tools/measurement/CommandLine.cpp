@@ -136,9 +136,10 @@ bool parseMeasure (Arguments& a, MeasureOptions& o)
     return a.error.isEmpty();
 }
 
-int measureCommand (Arguments& a, juce::String& out, juce::String& err)
+int measureCommand (Arguments& a, juce::String& out, juce::String& err, std::function<void (const juce::String&)> progress)
 {
     MeasureOptions options;
+    options.onStage = std::move (progress);
     if (! parseMeasure (a, options))
     {
         err << a.error << "\n";
@@ -150,6 +151,8 @@ int measureCommand (Arguments& a, juce::String& out, juce::String& err)
         err << outcome.error << "\n";
         return 1;
     }
+    if (options.onStage)
+        options.onStage ("writing");
     juce::String writeError;
     if (! writeOutputs (options, outcome, writeError))
     {
@@ -171,6 +174,18 @@ int inspectCommand (Arguments& a, juce::String& out, juce::String& err)
         return 2;
     }
     const auto file = fileArgument (a.take());
+    juce::File picture;
+    while (a.more())
+    {
+        const auto option = a.take();
+        if (option == "--png" && a.more())
+            picture = fileArgument (a.take());
+        else
+        {
+            err << "Unknown option '" << option << "'\n";
+            return 2;
+        }
+    }
     juce::MemoryBlock bytes;
     if (! file.loadFileAsData (bytes))
     {
@@ -192,6 +207,15 @@ int inspectCommand (Arguments& a, juce::String& out, juce::String& err)
     row ("table size", juce::String ((int) read.table.size()));
     row ("range", juce::String (*lowest, 4) + " .. " + juce::String (*highest, 4));
     row ("monotonic", rising ? "yes (non-decreasing)" : "no");
+    if (picture != juce::File())
+    {
+        if (! writeCurvePicture (read.table, picture))
+        {
+            err << "Cannot write " << picture.getFullPathName() << "\n";
+            return 1;
+        }
+        out << "wrote " << picture.getFullPathName() << "\n";
+    }
     return 0;
 }
 // The bundle is loaded by a companion program built with the toolkit's VST3
@@ -222,16 +246,16 @@ juce::String usageText()
            "                     [--noise-db DB] [--delay SAMPLES]) [--algorithm mean|odr] [--length 16k|32k|64k|128k]\n"
            "                     [--smoothing 1..100] [--latency-x S] [--latency-y S] [--auto-latency] [--artist NAME]\n"
            "                     [-o FILE.tfunc] [--csv FILE] [--json FILE] [--png FILE]\n"
-           "  sonderlith inspect FILE.tfunc\n"
+           "  sonderlith inspect FILE.tfunc [--png FILE]\n"
            "  sonderlith host-check PATH/Sonderlith.vst3\n";
 }
 
-int runCommandLine (const juce::StringArray& arguments, juce::String& out, juce::String& err)
+int runCommandLine (const juce::StringArray& arguments, juce::String& out, juce::String& err, std::function<void (const juce::String&)> progress)
 {
     Arguments a { arguments };
     const auto command = a.more() ? a.take() : juce::String();
     if (command == "measure")
-        return measureCommand (a, out, err);
+        return measureCommand (a, out, err, std::move (progress));
     if (command == "inspect")
         return inspectCommand (a, out, err);
     if (command == "host-check")

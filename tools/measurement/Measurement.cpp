@@ -106,8 +106,14 @@ bool loadCapture (const MeasureOptions& o, std::vector<double>& x, std::vector<d
 
 MeasureOutcome measure (const MeasureOptions& o)
 {
+    auto stage = [&o] (const char* name)
+    {
+        if (o.onStage)
+            o.onStage (name);
+    };
     MeasureOutcome outcome;
     std::vector<double> x, y;
+    stage ("reading the capture");
     if (! loadCapture (o, x, y, outcome.sampleRate, outcome.error))
         return outcome;
 
@@ -126,6 +132,7 @@ MeasureOutcome measure (const MeasureOptions& o)
     auto latencyX = o.latencyX, latencyY = o.latencyY;
     if (o.autoLatency)
     {
+        stage ("estimating the latency");
         outcome.estimatedDelay = estimateDelay (x, y);
         if (! outcome.estimatedDelay)
         {
@@ -142,12 +149,14 @@ MeasureOutcome measure (const MeasureOptions& o)
         outcome.error = "The latencies leave no pairs to fit";
         return outcome;
     }
+    stage ("fitting the curve");
     outcome.fit = estimateTransferFunction (aligned.x, aligned.y, o.smoothing, o.algorithm);
     if (! outcome.fit.valid)
     {
         outcome.error = "The capture could not be fitted (too few usable pairs)";
         return outcome;
     }
+    stage ("checking repeatability");
     outcome.report = describeMeasurement (aligned.x, aligned.y, outcome.fit, o.smoothing, o.algorithm);
     outcome.alignedX = aligned.x;
     outcome.alignedY = aligned.y;
@@ -203,6 +212,17 @@ bool writeOutputs (const MeasureOptions& o, const MeasureOutcome& outcome, juce:
         }
     }
     return true;
+}
+
+bool writeCurvePicture (const std::vector<double>& table, const juce::File& file)
+{
+    MeasureOutcome curveOnly;
+    curveOnly.fit.smoothedBins = table;
+    curveOnly.fit.bins = table;
+    curveOnly.fit.valid = true;
+    juce::MemoryOutputStream png;
+    return juce::PNGImageFormat().writeImageToStream (drawMeasurement (curveOnly), png)
+           && replaceFileSafely (file, png.getData(), png.getDataSize());
 }
 
 juce::String reportAsText (const MeasureOutcome& outcome)

@@ -5,6 +5,7 @@
 
 #include <juce_core/juce_core.h>
 
+#include <functional>
 #include <optional>
 
 // One measurement as the plug-in makes it on freeze: the newest `length`
@@ -24,6 +25,8 @@ struct MeasureOptions
     juce::String artist;
 
     juce::File presetFile, csvFile, jsonFile, pngFile; // outputs, each optional
+
+    std::function<void (const juce::String& stage)> onStage; // progress, optional
 };
 
 struct MeasureOutcome
@@ -45,4 +48,7 @@ MeasureOutcome measure (const MeasureOptions&);
 bool writeOutputs (const MeasureOptions&, const MeasureOutcome&, juce::String& error);
 
 juce::String reportAsText (const MeasureOutcome&);
+
+// A preset's table drawn by the plot, without a cloud.
+bool writeCurvePicture (const std::vector<double>& table, const juce::File& png);
 juce::String reportAsJson (const MeasureOutcome&);

@@ -74,7 +74,7 @@ TEST (RoundStroke, coversWhatTheToolkitsRoundStrokeCovers)
         float width;
     };
     for (const auto& c : { Case { "line", &line, 1.0f }, Case { "line", &line, 2.75f }, Case { "zigzag", &zigzag, 2.0f },
-                           Case { "dots", &dots, 3.0f }, Case { "line, wide", &line, 9.0f } })
+                           Case { "zigzag", &zigzag, 1.0f }, Case { "dots", &dots, 3.0f }, Case { "line, wide", &line, 9.0f } })
     {
         const auto reference = byToolkit (*c.path, c.width, juce::Colours::orange);
         const auto ours = byCapsules (*c.path, c.width, juce::Colours::orange);
@@ -88,6 +88,7 @@ TEST (RoundStroke, coversWhatTheToolkitsRoundStrokeCovers)
     }
 }
 
+// Lines of one pixel or thinner take the thin-line path, wider ones capsules.
 TEST (RoundStroke, aRetracedCurveLooksAsIfDrawnOnce)
 {
     const auto once = tanhSweep (200, 1.0);
@@ -95,15 +96,19 @@ TEST (RoundStroke, aRetracedCurveLooksAsIfDrawnOnce)
     for (int i = 0; i < 20; ++i)
         many.addPath (once);
     const auto colour = juce::Colours::red.withAlpha (0.7f);
-    EXPECT_TRUE (test::samePixels (byCapsules (once, 2.0f, colour), byCapsules (many, 2.0f, colour)));
+    for (const auto width : { 1.0f, 0.5f, 2.0f })
+        EXPECT_TRUE (test::samePixels (byCapsules (once, width, colour), byCapsules (many, width, colour))) << width;
 }
 
 TEST (RoundStroke, marksEveryPixelItWritesAndNothingElse)
 {
+  for (const auto width : { 1.0f, 2.0f })
+  {
+    SCOPED_TRACE (width);
     auto image = blank();
     ui_core::LitBlockMap marked;
     marked.prepare (200, 120);
-    strokeRoundCapped (image, tanhSweep (300, 2.0), {}, 2.0f, juce::Colours::white, &marked);
+    strokeRoundCapped (image, tanhSweep (300, 2.0), {}, width, juce::Colours::white, &marked);
 
     ui_core::LitBlockMap scanned;
     scanned.collect (image);
@@ -119,4 +124,5 @@ TEST (RoundStroke, marksEveryPixelItWritesAndNothingElse)
     // Clearing the marked blocks leaves a clean image for the next frame.
     marked.clear (image);
     EXPECT_EQ (test::inkedPixels (image), 0);
+  }
 }

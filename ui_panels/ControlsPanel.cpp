@@ -1,6 +1,7 @@
 #include "ui_panels/ControlsPanel.h"
 
 #include "ui_core/DesignTokens.h"
+#include "ui_panels/ShadowedShape.h"
 
 namespace ui_panels
 {
@@ -33,11 +34,6 @@ void ControlsPanel::paint (juce::Graphics& g)
     tab.lineTo (0.0f, h);
     tab.closeSubPath();
 
-    if (style.shadowAlpha > 0.0f)
-        juce::DropShadow (juce::Colours::black.withAlpha (style.shadowAlpha), style.shadowRadius, { 0, style.shadowOffsetY }).drawForPath (g, tab);
-    g.setColour (ui_core::withAlphaLevel (style.backgroundColour, style.backgroundAlpha));
-    g.fillPath (tab);
-    g.setColour (ui_core::withAlphaLevel (style.borderColour, style.borderAlpha));
-    g.strokePath (tab, juce::PathStrokeType (style.borderThickness));
+    paintShadowedShape (g, tab, style);
 }
 } // namespace ui_panels

@@ -1,6 +1,6 @@
 #include "ui_panels/HorizontalStrip.h"
 
-#include "ui_core/DesignTokens.h"
+#include "ui_panels/ShadowedShape.h"
 
 #include <cmath>
 
@@ -47,15 +47,6 @@ void HorizontalStrip::paintStrip (juce::Graphics& g) const
     else
         outline.addRectangle (getLocalBounds().toFloat());
 
-    if (style.shadowAlpha > 0.0f)
-        juce::DropShadow (juce::Colours::black.withAlpha (style.shadowAlpha), style.shadowRadius, { 0, style.shadowOffsetY })
-            .drawForPath (g, outline);
-    g.setColour (ui_core::withAlphaLevel (style.backgroundColour, style.backgroundAlpha));
-    g.fillPath (outline);
-    if (style.borderAlpha > 0.0f)
-    {
-        g.setColour (ui_core::withAlphaLevel (style.borderColour, style.borderAlpha));
-        g.strokePath (outline, juce::PathStrokeType (style.borderThickness));
-    }
+    paintShadowedShape (g, outline, style);
 }
 } // namespace ui_panels

@@ -49,6 +49,7 @@ target_sources(Sonderlith PRIVATE
     ui_core/LitBlockMap.cpp
     ui_core/MultiLayerLogoButton.cpp
     ui_core/NumberBox.cpp
+    ui_core/OpenMenuTracker.cpp
     ui_core/Rotary3DKnob.cpp
     ui_core/RoundStroke.cpp
     ui_core/ScaleDisplay.cpp

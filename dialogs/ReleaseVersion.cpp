@@ -33,3 +33,10 @@ bool isNewerVersion (const juce::String& latest, const juce::String& current)
     }
     return false;
 }
+
+bool isWebAddress (const juce::String& address)
+{
+    const juce::URL url (address.trim());
+    const auto scheme = url.getScheme().toLowerCase();
+    return (scheme == "http" || scheme == "https") && url.getDomain().isNotEmpty() && ! address.containsAnyOf ("\r\n");
+}

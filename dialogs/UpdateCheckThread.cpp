@@ -5,17 +5,46 @@ UpdateCheckThread::UpdateCheckThread (juce::String url, juce::String version, De
 {
 }
 
-UpdateCheckThread::~UpdateCheckThread() { stopThread (-1); }
+UpdateCheckThread::~UpdateCheckThread()
+{
+    cancelRequest();
+    stopThread (-1);
+}
+
+void UpdateCheckThread::cancelRequest()
+{
+    signalThreadShouldExit();
+    const juce::ScopedLock lock (streamLock);
+    if (activeStream != nullptr)
+        activeStream->cancel();
+}
+
+juce::String UpdateCheckThread::fetch()
+{
+    juce::WebInputStream stream (juce::URL (requestUrl), false);
+    stream.withConnectionTimeout (10000);
+    {
+        const juce::ScopedLock lock (streamLock);
+        if (threadShouldExit())
+            return {};
+        activeStream = &stream;
+    }
+    juce::String reply;
+    // A server error's page is no release document: it reads as no reply.
+    if (stream.connect (nullptr) && ! threadShouldExit())
+    {
+        const auto status = stream.getStatusCode();
+        if (status >= 200 && status < 300)
+            reply = stream.readEntireStreamAsString();
+    }
+    const juce::ScopedLock lock (streamLock);
+    activeStream = nullptr;
+    return reply;
+}
 
 void UpdateCheckThread::run()
 {
-    // A bounded connection time: the thread may outlive its editor only
-    // briefly (see the editor's destructor).
-    juce::String reply;
-    const auto options = juce::URL::InputStreamOptions (juce::URL::ParameterHandling::inAddress).withConnectionTimeoutMs (10000);
-    if (auto stream = juce::URL (requestUrl).createInputStream (options))
-        reply = stream->readEntireStreamAsString();
-
+    const auto reply = fetch();
     if (threadShouldExit())
         return;
     juce::MessageManager::callAsync ([deliverReply = deliver, reply, version = currentVersion] { deliverReply (reply, version); });

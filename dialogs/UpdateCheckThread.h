@@ -19,8 +19,16 @@ public:
 
     void run() override;
 
+    // Asks the thread to stop and aborts a request under way, from any thread,
+    // so a blocked connection does not keep the thread alive.
+    void cancelRequest();
+
 private:
+    juce::String fetch();
+
     juce::String requestUrl; // text: copying a juce::URL copies an empty block, which is undefined
     juce::String currentVersion;
     Deliver deliver;
+    juce::CriticalSection streamLock;
+    juce::WebInputStream* activeStream = nullptr; // guarded by streamLock
 };

@@ -1,11 +1,11 @@
 #include "dsp/MeanEstimator.h"
 
 #include "dsp/FitResult.h"
+#include "dsp/SplitWork.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <thread>
 
 namespace
 {
@@ -224,8 +224,6 @@ std::vector<double> meanFitGrid (const std::vector<double>& xn, const std::vecto
         }
     };
 
-    std::thread other ([&] { work (grid::size / 2, grid::size); });
-    work (0, grid::size / 2);
-    other.join();
+    runSplitInTwo (0, grid::size / 2, grid::size, work);
     return sums.combined();
 }

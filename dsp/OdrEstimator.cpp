@@ -1,13 +1,13 @@
 #include "dsp/OdrEstimator.h"
 
 #include "dsp/FitResult.h"
+#include "dsp/SplitWork.h"
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
 #include <cstring>
 #include <limits>
-#include <thread>
 
 namespace
 {
@@ -210,13 +210,7 @@ private:
 
 // Grid points are independent within a pass, so they are split between two
 // threads; the split changes no result.
-void forGridRanges (const std::function<void (int, int)>& work)
-{
-    const auto split = grid::size / 2;
-    std::thread other ([&] { work (split, grid::size); });
-    work (0, split);
-    other.join();
-}
+void forGridRanges (const std::function<void (int, int)>& work) { runSplitInTwo (0, grid::size / 2, grid::size, work); }
 
 double slopeAt (const std::vector<double>& cur, double x)
 {

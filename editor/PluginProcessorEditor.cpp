@@ -75,6 +75,8 @@ PluginProcessorEditor::PluginProcessorEditor (PluginAudioProcessor& p)
 
 PluginProcessorEditor::~PluginProcessorEditor()
 {
+    // An open context menu still draws with the editor's look-and-feel.
+    contextMenu.dismiss();
     stopTimer();
     stopUpdateCheck();
     logoMenu.reset();
@@ -108,7 +110,7 @@ void PluginProcessorEditor::createTopPanel()
     logoButton.setLayers (logoLayerSvgs());
     logoButton.setStyle (logoStyle());
     logoButton.setSize (barHeight, barHeight);
-    logoButton.setTooltip ("Veltrasonic Sonderlith v1.1.5");
+    logoButton.setTooltip (juce::String ("Veltrasonic Sonderlith v") + currentReleaseVersion);
     addAndMakeVisible (logoButton);
 
     struct Transport
@@ -323,7 +325,12 @@ void PluginProcessorEditor::changeListenerCallback (juce::ChangeBroadcaster*) {}
 
 bool PluginProcessorEditor::keyPressed (const juce::KeyPress& key, juce::Component*)
 {
-    if (key.getTextCharacter() != 's' || ! key.getModifiers().isCtrlDown())
+    // Platforms differ in the text character they give a Ctrl+letter (0x13 on
+    // X11, none on Windows), and in the key code's case; the key code and the
+    // command modifier (Ctrl, or Cmd on macOS) are what they agree on.
+    const auto modifiers = key.getModifiers();
+    const auto isS = juce::CharacterFunctions::toLowerCase ((juce::juce_wchar) key.getKeyCode()) == 's';
+    if (! isS || ! modifiers.isCommandDown() || modifiers.isAltDown())
         return false;
     if (frozen)
         requestSave();
@@ -548,16 +555,16 @@ void PluginProcessorEditor::showVisualizerContextMenu()
     auto menu = buildVisualizerContextMenu();
     popupLookAndFeel.setStyle (contextMenuStyle());
     menu.setLookAndFeel (&popupLookAndFeel);
-    menu.showMenuAsync (juce::PopupMenu::Options().withTargetComponent (&visualizer).withMousePosition(),
-                        [safeThis = juce::Component::SafePointer<PluginProcessorEditor> (this)] (int result)
-                        {
-                            if (safeThis == nullptr)
-                                return;
-                            if (result >= 101 && result <= 103)
-                                safeThis->applyGridStrength (result - 101);
-                            else if (result == 201 || result == 202)
-                                safeThis->applyDisplayMode (result - 201);
-                        });
+    contextMenu.show (menu, juce::PopupMenu::Options().withTargetComponent (&visualizer).withMousePosition(),
+                      [safeThis = juce::Component::SafePointer<PluginProcessorEditor> (this)] (int result)
+                      {
+                          if (safeThis == nullptr)
+                              return;
+                          if (result >= 101 && result <= 103)
+                              safeThis->applyGridStrength (result - 101);
+                          else if (result == 201 || result == 202)
+                              safeThis->applyDisplayMode (result - 201);
+                      });
 }
 
 void PluginProcessorEditor::applyGridStrength (int choice)
@@ -722,16 +729,16 @@ void PluginProcessorEditor::checkForUpdates()
     updateThread->startThread();
 }
 
-// The request may sit in a connection attempt that cannot be interrupted.
-// The editor waits 500 ms at most; a thread still running then is handed to
-// a helper that waits for it and deletes it. It holds only its own copies and
-// a weak reference, so it can never reach the editor.
+// A host may unload the module right after closing the editor, so the
+// request under way is cancelled and the thread waited for. Should it still
+// run after 500 ms, it is handed to a helper that waits for it and deletes
+// it: it holds only its own copies and a weak reference, so it can never
+// reach the editor.
 void PluginProcessorEditor::stopUpdateCheck()
 {
     if (updateThread == nullptr)
         return;
-    updateThread->signalThreadShouldExit();
-    updateThread->notify();
+    updateThread->cancelRequest();
     if (updateThread->waitForThreadToExit (500))
     {
         updateThread.reset();
@@ -786,7 +793,11 @@ void PluginProcessorEditor::handleUpdateCheckResult (const juce::String& reply, 
         return;
     }
 
-    const auto url = parsed.getProperty ("downloadWindows", {}).toString();
+    // Only a web address may be opened: a reply could name a local program
+    // or any other scheme the system would hand to a handler.
+    auto url = parsed.getProperty ("downloadWindows", {}).toString().trim();
+    if (! isWebAddress (url))
+        url = {};
     juce::StringArray lines;
     if (const auto* changes = parsed.getProperty ("changes", {}).getArray())
         for (const auto& change : *changes)
@@ -795,7 +806,7 @@ void PluginProcessorEditor::handleUpdateCheckResult (const juce::String& reply, 
     dialog.setDownloadUrl (url);
     dialog.onDownload = [safeThis = juce::Component::SafePointer<PluginProcessorEditor> (this)] (const juce::String& address)
     {
-        if (safeThis != nullptr)
+        if (safeThis != nullptr && isWebAddress (address))
             safeThis->openUrl (juce::URL (address));
     };
 

@@ -5,6 +5,7 @@
 #include "dialogs/UpdateCheckThread.h"
 #include "persistence/UserSettings.h"
 #include "ui_core/ComboBoxPopupLookAndFeel.h"
+#include "ui_core/OpenMenuTracker.h"
 #include "ui_core/GlowSpillOverlay.h"
 #include "ui_core/IconButton.h"
 #include "ui_core/InlineComboBox.h"
@@ -110,6 +111,7 @@ private:
 
 public:
     ui_core::ComboBoxPopupLookAndFeel popupLookAndFeel;
+    ui_core::OpenMenuTracker contextMenu;
 
 private:
     bool frozen = false, awaitingCapture = false;

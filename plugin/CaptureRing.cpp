@@ -111,6 +111,13 @@ void CaptureRing::readLatest (double* outX, double* outY, int n) noexcept
 {
     n = std::clamp (n, 0, capacity);
 
+    // A copy taken before a reset holds pairs that no longer exist.
+    if (const auto seen = resets.load (std::memory_order_acquire); seen != resetsSeen)
+    {
+        resetsSeen = seen;
+        lastGoodCount = 0;
+    }
+
     for (int attempt = 0; attempt < 3; ++attempt)
         if (tryConsistentRead (outX, outY, n))
             return;
@@ -130,8 +137,9 @@ void CaptureRing::reset() noexcept
 
     writeIndex.store (0, std::memory_order_relaxed);
     totalWritten.store (0, std::memory_order_release);
-    std::fill (lastGoodX.begin(), lastGoodX.end(), 0.0);
-    std::fill (lastGoodY.begin(), lastGoodY.end(), 0.0);
-    lastGoodCount = 0;
+    // The last good copy belongs to the reader, which may be copying from it
+    // right now (a host may prepare off the message thread): it is only told
+    // to forget it.
+    resets.fetch_add (1, std::memory_order_relaxed);
     sequence.store (seq + 2, std::memory_order_release);
 }

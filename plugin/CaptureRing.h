@@ -34,6 +34,9 @@ private:
     std::atomic<std::uint64_t> sequence { 0 };
     std::atomic<std::int32_t> writeIndex { 0 };
     std::atomic<std::int64_t> totalWritten { 0 };
+    std::atomic<std::uint64_t> resets { 0 };
+    // The reader's own: only readLatest touches these.
     std::vector<double> lastGoodX, lastGoodY;
     std::int32_t lastGoodCount = 0;
+    std::uint64_t resetsSeen = 0;
 };

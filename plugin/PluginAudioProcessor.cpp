@@ -191,10 +191,15 @@ void PluginAudioProcessor::releaseResources() {}
 
 void PluginAudioProcessor::appendUnpairedSamples (const double* y, int n) noexcept
 {
-    // One write per sample, so each pair is its own step of the sequence lock.
-    static constexpr double noSidechain = 0.0;
-    for (int i = 0; i < n; ++i)
-        captureRing.pushPairs (&noSidechain, y + i, 1);
+    // X reads as silence without a sidechain; pushed in blocks like the
+    // sidechain path, so the ring holds the same pairs at the same cost.
+    static constexpr std::array<double, 512> noSidechain {};
+    for (int done = 0; done < n;)
+    {
+        const auto run = juce::jmin (n - done, (int) noSidechain.size());
+        captureRing.pushPairs (noSidechain.data(), y + done, run);
+        done += run;
+    }
 }
 
 void PluginAudioProcessor::capture (const double* side, const double* main, int numSamples) noexcept

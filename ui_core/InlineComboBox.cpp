@@ -11,9 +11,8 @@ namespace ui_core
 {
 InlineComboBox::InlineComboBox (juce::String labelText) : label (std::move (labelText)) { setSize (100, 40); }
 
-// The toolkit dismisses an open menu whose target component goes away, and the
-// menu holds its look-and-feel weakly.
-InlineComboBox::~InlineComboBox() = default;
+// An open menu still draws with this combo's look-and-feel: close it first.
+InlineComboBox::~InlineComboBox() { openMenu.dismiss(); }
 
 void InlineComboBox::addItem (const juce::String& text, int id, const juce::String& shortText)
 {
@@ -105,11 +104,11 @@ void InlineComboBox::showPopupMenu()
                              .withTargetComponent (this)
                              .withTargetScreenArea (getScreenBounds())
                              .withMinimumWidth (getWidth());
-    menu.showMenuAsync (options, [safeThis = juce::Component::SafePointer<InlineComboBox> (this)] (int result)
-                        {
-                            if (safeThis != nullptr && result != 0)
-                                safeThis->menuItemChosen (result);
-                        });
+    openMenu.show (menu, options, [safeThis = juce::Component::SafePointer<InlineComboBox> (this)] (int result)
+                   {
+                       if (safeThis != nullptr && result != 0)
+                           safeThis->menuItemChosen (result);
+                   });
 }
 
 void InlineComboBox::menuItemChosen (int id)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ui_core/ComboBoxPopupLookAndFeel.h"
+#include "ui_core/OpenMenuTracker.h"
 
 #include <functional>
 #include <vector>
@@ -79,6 +80,7 @@ private:
 
     Style style;
     ComboBoxPopupLookAndFeel popupLookAndFeel;
+    OpenMenuTracker openMenu;
     juce::String label;
     std::vector<Item> items;
     int selectedId = -1;

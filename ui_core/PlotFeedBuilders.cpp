@@ -62,7 +62,9 @@ std::vector<std::pair<double, double>> livePoints (const double* x, const double
     for (int i = 0; i < 2048; ++i)
     {
         const auto k = count - h - 2048 + i;
-        points.emplace_back (juce::jlimit (-1.0, 1.0, gx * ax.at (k)), juce::jlimit (-1.0, 1.0, gy * ay.at (k)));
+        const auto px = gx * ax.at (k), py = gy * ay.at (k);
+        if (std::isfinite (px) && std::isfinite (py))
+            points.emplace_back (juce::jlimit (-1.0, 1.0, px), juce::jlimit (-1.0, 1.0, py));
     }
     return points;
 }
@@ -88,12 +90,16 @@ std::pair<std::vector<float>, std::vector<float>> scopeSignals (const double* x,
         }
 
     const auto gx = gain (s.scaleXdB), gy = gain (s.scaleYdB);
-    signals.first.resize ((size_t) n);
-    signals.second.resize ((size_t) n);
+    signals.first.reserve ((size_t) n);
+    signals.second.reserve ((size_t) n);
+    // A non-finite sample drops its pair from both traces, which stay in step.
     for (int j = 0; j < n; ++j)
     {
-        signals.first[(size_t) j] = (float) juce::jlimit (-1.0, 1.0, gx * ax.at (start + j));
-        signals.second[(size_t) j] = (float) juce::jlimit (-1.0, 1.0, gy * ay.at (start + j));
+        const auto sx = gx * ax.at (start + j), sy = gy * ay.at (start + j);
+        if (! (std::isfinite (sx) && std::isfinite (sy)))
+            continue;
+        signals.first.push_back ((float) juce::jlimit (-1.0, 1.0, sx));
+        signals.second.push_back ((float) juce::jlimit (-1.0, 1.0, sy));
     }
     return signals;
 }

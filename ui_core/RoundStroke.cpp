@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 
 namespace ui_core
 {
@@ -19,6 +20,7 @@ struct Target
     float innerSquared; // (radius - 0.5)^2 when positive: full coverage within
     std::array<int, 129> levelAt {}; // coverage level by squared distance, across the edge
     float levelScale = 0.0f;          // squared distance to a table index
+    std::int64_t steps = 0;           // pixels visited, for callers that bound the work
 
     int level (float distanceSquared) const noexcept
     {
@@ -83,6 +85,7 @@ void capsule (Target& t, float ax, float ay, float bx, float by)
         auto rx = (float) left + 0.5f - ax;
         auto along = (rx * dx + ry * dy) * inverseLengthSquared;
         const auto alongStep = dx * inverseLengthSquared;
+        t.steps += juce::jmax (0, right - left + 1);
         for (int x = left; x <= right; ++x, rx += 1.0f, along += alongStep)
         {
             // A pixel already at full strength cannot gain: retraced curves
@@ -145,6 +148,7 @@ void thinLine (Target& t, float ax, float ay, float bx, float by, float width)
 
     // Pixel centres sit at +0.5; the caps reach half a width past each end.
     const auto first = (int) std::floor (ax - 0.5f * width), last = (int) std::ceil (bx + 0.5f * width);
+    t.steps += juce::jmax (0, last - first + 1);
     for (int major = first; major <= last; ++major)
     {
         const auto centre = (float) major + 0.5f;
@@ -158,13 +162,50 @@ void thinLine (Target& t, float ax, float ay, float bx, float by, float width)
         plot (major, below + 1, ink * fraction * capFade);
     }
 }
+
+// Cuts a segment to the image grown by `margin` (Liang-Barsky). False when
+// nothing of it is left, or when an end is not finite: a NaN or a huge
+// coordinate from a host or a damaged file must neither reach the integer
+// conversions below nor make the walk along the segment unbounded. A segment
+// left whole keeps its exact end points, so ordinary strokes are unchanged.
+bool clipToImage (float& ax, float& ay, float& bx, float& by, float width, float height, float margin)
+{
+    if (! (std::isfinite (ax) && std::isfinite (ay) && std::isfinite (bx) && std::isfinite (by)))
+        return false;
+    const double x0 = ax, y0 = ay, dx = (double) bx - ax, dy = (double) by - ay;
+    double t0 = 0.0, t1 = 1.0;
+    const auto edge = [&t0, &t1] (double p, double q)
+    {
+        if (p == 0.0)
+            return q >= 0.0;
+        const auto r = q / p;
+        if (p < 0.0)
+            t0 = std::max (t0, r);
+        else
+            t1 = std::min (t1, r);
+        return t0 <= t1;
+    };
+    if (! (edge (-dx, x0 + margin) && edge (dx, width + margin - x0) && edge (-dy, y0 + margin) && edge (dy, height + margin - y0)))
+        return false;
+    if (t1 < 1.0)
+    {
+        bx = (float) (x0 + t1 * dx);
+        by = (float) (y0 + t1 * dy);
+    }
+    if (t0 > 0.0)
+    {
+        ax = (float) (x0 + t0 * dx);
+        ay = (float) (y0 + t0 * dy);
+    }
+    return true;
+}
 } // namespace
 
-void strokeRoundCapped (juce::Image& image, const juce::Path& path, const juce::AffineTransform& toImage, float width, juce::Colour colour,
+std::int64_t strokeRoundCapped (juce::Image& image, const juce::Path& path, const juce::AffineTransform& toImage, float width, juce::Colour colour,
                         LitBlockMap* touched)
 {
-    if (! image.isValid() || image.getFormat() != juce::Image::ARGB || path.isEmpty() || width <= 0.0f)
-        return;
+    if (! image.isValid() || image.getFormat() != juce::Image::ARGB || path.isEmpty() || ! (width > 0.0f) || ! std::isfinite (width))
+        return 0;
 
     juce::Image::BitmapData data (image, juce::Image::BitmapData::readWrite);
     const auto premultiplied = colour.getPixelARGB();
@@ -173,12 +214,18 @@ void strokeRoundCapped (juce::Image& image, const juce::Path& path, const juce::
     Target target { data, radius, premultiplied, colour.getAlpha(), touched, (radius + 0.5f) * (radius + 0.5f), radius > 0.5f ? inner * inner : -1.0f };
     tabulateLevels (target);
 
+    // Past this margin no pixel of the image can be reached by a cap or an edge.
+    const auto margin = radius + 2.0f;
     for (juce::PathFlatteningIterator segments (path, toImage); segments.next();)
     {
+        auto ax = segments.x1, ay = segments.y1, bx = segments.x2, by = segments.y2;
+        if (! clipToImage (ax, ay, bx, by, (float) data.width, (float) data.height, margin))
+            continue;
         if (width <= 1.0f)
-            thinLine (target, segments.x1, segments.y1, segments.x2, segments.y2, width);
+            thinLine (target, ax, ay, bx, by, width);
         else
-            capsule (target, segments.x1, segments.y1, segments.x2, segments.y2);
+            capsule (target, ax, ay, bx, by);
     }
+    return target.steps;
 }
 } // namespace ui_core

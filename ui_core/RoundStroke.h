@@ -4,6 +4,8 @@
 
 #include <juce_graphics/juce_graphics.h>
 
+#include <cstdint>
+
 namespace ui_core
 {
 // Strokes a path of straight segments with round joins and round caps (the
@@ -14,6 +16,8 @@ namespace ui_core
 // edge list to sort, which is what makes a live trace expensive for the
 // toolkit's path filler.
 // When `touched` is given, the pixels written are marked in it as well.
-void strokeRoundCapped (juce::Image& image, const juce::Path& path, const juce::AffineTransform& toImage, float width, juce::Colour colour,
+// Segments are cut to the image first and non-finite ones skipped. Returns the
+// number of pixels visited.
+std::int64_t strokeRoundCapped (juce::Image& image, const juce::Path& path, const juce::AffineTransform& toImage, float width, juce::Colour colour,
                         LitBlockMap* touched = nullptr);
 } // namespace ui_core

@@ -7,9 +7,11 @@ namespace ui_core
 ScaleDisplay::ScaleDisplay (juce::AudioProcessorValueTreeState& state, const juce::String& idX, const juce::String& idY)
     : ValueDisplay (state, { idX, idY }), parameterIdX (idX), parameterIdY (idY)
 {
+    setSize (120, 40);
+    // Following first, then reading: a change in between is not missed.
+    startFollowing();
     valueX = currentValue (idX);
     valueY = currentValue (idY);
-    setSize (120, 40);
 }
 
 ScaleDisplay::~ScaleDisplay() { stopFollowing(); }

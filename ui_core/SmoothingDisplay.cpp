@@ -14,8 +14,10 @@ int truncated (float v) { return std::isfinite (v) ? (int) juce::jlimit (-2.0e9f
 SmoothingDisplay::SmoothingDisplay (juce::AudioProcessorValueTreeState& state, const juce::String& id)
     : ValueDisplay (state, { id }), parameterId (id)
 {
-    value = truncated (currentValue (id));
     setSize (72, 40);
+    // Following first, then reading: a change in between is not missed.
+    startFollowing();
+    value = truncated (currentValue (id));
 }
 
 SmoothingDisplay::~SmoothingDisplay() { stopFollowing(); }

@@ -30,6 +30,10 @@ DisplayStyle defaultDisplayStyle()
 ValueDisplay::ValueDisplay (juce::AudioProcessorValueTreeState& state, juce::StringArray parameterIds)
     : parameters (state), followedIds (std::move (parameterIds))
 {
+}
+
+void ValueDisplay::startFollowing()
+{
     for (const auto& id : followedIds)
         parameters.addParameterListener (id, this);
 }

@@ -71,6 +71,10 @@ protected:
     ValueDisplay (juce::AudioProcessorValueTreeState& parameters, juce::StringArray parameterIds);
 
     float currentValue (const juce::String& parameterId) const;
+    // Derived displays call this last in their constructors: host automation
+    // may arrive on another thread at any moment, and must find the display
+    // complete (its own callback and parameter IDs in place).
+    void startFollowing();
     // Derived displays call this first in their destructors, so no parameter
     // callback can reach a half-destroyed display.
     void stopFollowing();

@@ -367,6 +367,8 @@ void WaveformVisualizer::paintTrace (juce::Graphics& g)
     bool first = true;
     for (const auto& [x, y] : points)
     {
+        if (! (std::isfinite (x) && std::isfinite (y)))
+            continue;
         const auto p = toScreen (x, y);
         if (scatterMode)
         {

@@ -43,5 +43,8 @@ void InlineComboBoxAttachment::comboChanged (int itemId)
     const auto n = numChoices();
     const auto position = n < 2 ? 0.0f : (float) (itemId - 1) / (float) (n - 1);
     attachment->setValueAsCompleteGesture (parameter->convertFrom0to1 (juce::jlimit (0.0f, 1.0f, position)));
+    // An item the parameter cannot hold (or an unchanged value, which sends no
+    // update) must not leave the combo showing something else.
+    parameterChanged (parameter->convertFrom0to1 (parameter->getValue()));
 }
 } // namespace ui_panels

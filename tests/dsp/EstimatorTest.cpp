@@ -2,6 +2,7 @@
 #include "dsp/FractionalShift.h"
 #include "dsp/MeanEstimator.h"
 #include "dsp/OdrEstimator.h"
+#include "dsp/SplitWork.h"
 #include "dsp/TransferFunctionEstimator.h"
 #include "tests/dsp/Captures.h"
 #include "tests/dsp/ReferenceEstimator.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <system_error>
 
 namespace
 {
@@ -323,4 +325,33 @@ TEST (CaptureAlignment, wholeAndFractionalLatencies)
 
     EXPECT_TRUE (alignCapture (x, y, 100, 512.0, 0.0).x.empty());
     EXPECT_EQ (fractionalShift ({ 1, 2, 3 }, 0.0), (std::vector<double> { 1, 2, 3 }));
+}
+
+namespace
+{
+int refusedStarts = 0;
+std::thread refuseThread (std::function<void()>)
+{
+    ++refusedStarts;
+    throw std::system_error (std::make_error_code (std::errc::resource_unavailable_try_again), "thread refused");
+}
+} // namespace
+
+// A host at its thread limit refuses the estimator's helper thread: the fit
+// must still come out, the same, on the calling thread.
+TEST (Estimator, aRefusedHelperThreadGivesTheSameFitOnTheCallingThread)
+{
+    const auto capture = captures::sineThrough (captures::tanhDevice, 16384, 997.0 / 48000.0);
+    for (const auto algorithm : { CaptureAlgorithm::Mean, CaptureAlgorithm::ODR })
+    {
+        const auto normal = estimateTransferFunction (capture.x, capture.y, 20, algorithm);
+        refusedStarts = 0;
+        const auto previous = setThreadStarter (refuseThread);
+        FitResult refused;
+        EXPECT_NO_THROW (refused = estimateTransferFunction (capture.x, capture.y, 20, algorithm));
+        setThreadStarter (previous);
+        EXPECT_GT (refusedStarts, 0);
+        ASSERT_TRUE (refused.valid);
+        EXPECT_EQ (refused.bins, normal.bins) << (algorithm == CaptureAlgorithm::Mean ? "Mean" : "ODR");
+    }
 }

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # As a person would: our demo host shows the plug-in's editor in a real window
-# while the demo device (tanh with noise) plays through it; the real pointer
-# clicks "freeze"; screenshots before and after must show the live cloud give
-# way to the thin fitted curve, and the host must close cleanly.
-# usage: freeze_in_a_real_window.sh DEMO_HOST BUNDLE OUTPUT_FOLDER
+# while the demo device (tanh with noise) plays through it; Ctrl+S on the real
+# keyboard while live saves nothing; the real pointer clicks "freeze";
+# screenshots before and after must show the live cloud give way to the thin
+# fitted curve; Ctrl+S then asks for the artist's name (typed, Return) and
+# writes a preset that the sonderlith command reads back; the host must close
+# cleanly.
+# usage: freeze_in_a_real_window.sh DEMO_HOST SONDERLITH_COMMAND OUTPUT_FOLDER
 set -euo pipefail
-host="$1" bundle="$2" out="$3"
+host="$1" command="$2" out="$3"
 convert=/usr/bin/convert
 for tool in xdotool import "$convert"; do
   command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (scripts/bootstrap.sh installs it)"; exit 77; }
@@ -13,8 +16,10 @@ done
 [ -n "${DISPLAY:-}" ] || { echo "skipped: no display"; exit 77; }
 mkdir -p "$out"
 
-rm -f "$out/stop"
-"$host" "$bundle" 60 "$out/stop" > "$out/host.log" 2>&1 &
+# A settings folder of its own: no stored artist name, so the first save asks.
+rm -rf "$out/stop" "$out/config" "$out/saved.tfunc"
+export XDG_CONFIG_HOME="$out/config"
+"$host" --save-to "$out/saved.tfunc" 60 "$out/stop" > "$out/host.log" 2>&1 &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true' EXIT
 
@@ -39,6 +44,10 @@ live_cloud_shown() { shoot "$out/before.png" && above "$(bright "$out/before.png
 wait_for 20 live_cloud_shown || { echo "no live cloud on the plot"; exit 1; }
 before="$(bright "$out/before.png")"
 
+# The pointer rests over the plot, as a person's would while typing.
+xdotool mousemove --sync $((x + 350)) $((y + 240))
+xdotool key ctrl+s
+
 # The freeze button's centre: (139 + 43 / 2, 485 + 43 / 2) in the editor.
 xdotool mousemove --sync $((x + 160)) $((y + 506)) click 1
 
@@ -50,6 +59,18 @@ curve_shown() {
 }
 wait_for 20 curve_shown || { echo "the plot did not change to the fitted curve (bright share $before -> $(bright "$out/after.png"))"; exit 1; }
 echo "bright share of the plot: live $before, frozen $(bright "$out/after.png")"
+
+# Frozen: Ctrl+S opens the artist-name dialog, Return saves under that name.
+xdotool key ctrl+s
+xdotool type --delay 20 "Window Test"
+xdotool key Return
+saved() { [ -s "$out/saved.tfunc" ]; }
+wait_for 20 saved || { echo "Ctrl+S while frozen wrote no preset"; cat "$out/host.log"; exit 1; }
+saves="$(grep -c '^saving to ' "$out/host.log" || true)"
+[ "$saves" -eq 1 ] || { echo "expected one save (none while live), the host saved $saves times"; exit 1; }
+"$command" inspect "$out/saved.tfunc" > "$out/inspect.txt" || { echo "the saved preset does not read back"; cat "$out/inspect.txt"; exit 1; }
+grep -q "Window Test" "$out/inspect.txt" || { echo "the saved preset lacks the typed artist name"; cat "$out/inspect.txt"; exit 1; }
+echo "Ctrl+S saved $(wc -c < "$out/saved.tfunc") bytes"
 
 touch "$out/stop"
 status=0

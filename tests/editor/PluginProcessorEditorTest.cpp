@@ -7,10 +7,13 @@
 #include "tests/support/ProcessorHarness.h"
 #include "tests/support/TanhDevice.h"
 #include "tests/support/UserInput.h"
+#include "ui_core/DesignTokens.h"
 #include "ui_core/PlotFeedBuilders.h"
 #include "ui_core/ThemeColours.h"
 
 #include <gtest/gtest.h>
+
+#include <tuple>
 
 #include <thread>
 
@@ -142,14 +145,68 @@ TEST_F (Editor, layoutAtTheDefaultAndSmallestSizes)
     EXPECT_EQ (editor->bottomBar.getBounds(), juce::Rectangle<int> (0, 332, 600, 68));
     EXPECT_EQ (editor->visualizer.getBounds(), juce::Rectangle<int> (0, 0, 600, 332));
 
-    for (const auto height : { 100, 50, 20, 0 })
+    // Windows shorter than the bar: the bar takes what there is, the plot the
+    // rest, and the tooltip strip keeps inside the bar.
+    for (const auto [height, bar, tooltip] : { std::tuple { 100, 68, 14 }, std::tuple { 68, 68, 14 }, std::tuple { 50, 50, 0 },
+                                               std::tuple { 20, 20, 0 }, std::tuple { 0, 0, 0 } })
     {
+        SCOPED_TRACE (testing::Message() << "height " << height);
         editor->setSize (600, height);
-        EXPECT_GE (editor->tooltipPanel.getHeight(), 0) << height;
+        EXPECT_EQ (editor->bottomBar.getBounds(), juce::Rectangle<int> (0, height - bar, 600, bar));
+        EXPECT_EQ (editor->visualizer.getHeight(), height - bar);
+        EXPECT_EQ (editor->tooltipPanel.getHeight(), tooltip);
+        if (tooltip > 0)
+            EXPECT_TRUE (editor->bottomBar.getBounds().contains (editor->tooltipPanel.getBounds()));
         test::render (*editor);
     }
-    editor->setSize (600, 50);
-    EXPECT_EQ (editor->tooltipPanel.getHeight(), 0);
+}
+
+// Each knob panel stands on its display, 100 px tall and as wide as it, with
+// knobs of the size the panel's layout gives; a disabled display opens none.
+TEST_F (Editor, knobPanelsOpenOverTheirDisplaysOnlyWhenEnabled)
+{
+    test::setParameter (processor, "captureLength", 3.0f); // freezing waits: no refit needed
+    auto editor = open();
+    ticks (1);
+    struct Case
+    {
+        const char* name;
+        ui_core::ValueDisplay& display;
+        ui_panels::ControlsPanel& panel;
+        std::vector<ui_core::Rotary3DKnob*> knobs;
+        int knobSide;
+        bool enabledWhileLive;
+    };
+    const std::vector<Case> cases {
+        { "scale", editor->scaleDisplay, editor->scaleControls, { &editor->scaleControls.scaleXKnob, &editor->scaleControls.scaleYKnob }, 51, true },
+        { "smoothing", editor->smoothingDisplay, editor->smoothingControls, { &editor->smoothingControls.smoothingKnob }, 60, false },
+    };
+    for (const auto frozen : { false, true })
+    {
+        if (frozen)
+            click (editor->freezeButton);
+        for (const auto& c : cases)
+        {
+            SCOPED_TRACE (testing::Message() << c.name << (frozen ? " while frozen" : " while live"));
+            const auto enabled = c.enabledWhileLive != frozen;
+            ASSERT_EQ (c.display.isEnabled(), enabled);
+            c.display.onHoverStart();
+            EXPECT_EQ (c.panel.isVisible(), enabled);
+            if (enabled)
+            {
+                const auto d = c.display.getBounds();
+                EXPECT_EQ (c.panel.getBounds(), juce::Rectangle<int> (d.getX(), d.getY() - 100, d.getWidth(), 100));
+                for (auto* knob : c.knobs)
+                {
+                    EXPECT_EQ (knob->getWidth(), c.knobSide);
+                    EXPECT_EQ (knob->getHeight(), c.knobSide);
+                    EXPECT_TRUE (c.panel.getLocalBounds().contains (knob->getBounds()));
+                }
+            }
+            c.display.onHoverEnd();
+            EXPECT_FALSE (c.panel.isVisible());
+        }
+    }
 }
 
 TEST_F (Editor, liveWaitingFrozenAndBack)
@@ -362,6 +419,24 @@ TEST_F (Editor, openAndCloseWhileAudioRunsAndARefitIsInFlight)
     EXPECT_FALSE ((bool) processor.onTransferFunctionChanged) << "the last editor cleared its callback";
 }
 
+namespace
+{
+// What a broken render would lose: a trace on the plot, and the bottom bar's
+// own colour where the layout leaves it bare (right of the save button).
+void expectRendered (PluginProcessorEditor& editor, const juce::String& name, int minimumTracePixels)
+{
+    SCOPED_TRACE (name.toStdString());
+    const auto image = editor.createComponentSnapshot (editor.getLocalBounds());
+    test::savePng (image, name);
+    EXPECT_GT (test::brightPixels (image, editor.visualizer.getBounds(), 0.35f), minimumTracePixels) << "the plot is blank";
+    const auto bare = juce::Point<int> (editor.saveButton.getRight() + 6, editor.saveButton.getBounds().getCentreY());
+    const auto expected = ui_core::palette()[0], seen = test::pixel (image, bare.x, bare.y);
+    EXPECT_NEAR (seen.getRed(), expected.getRed(), 12) << "bar colour at " << bare.toString();
+    EXPECT_NEAR (seen.getGreen(), expected.getGreen(), 12) << "bar colour at " << bare.toString();
+    EXPECT_NEAR (seen.getBlue(), expected.getBlue(), 12) << "bar colour at " << bare.toString();
+}
+} // namespace
+
 TEST_F (Editor, screenshots)
 {
     PluginAudioProcessor unrouted;
@@ -370,24 +445,24 @@ TEST_F (Editor, screenshots)
         auto warned = std::unique_ptr<juce::AudioProcessorEditor> (unrouted.createEditor());
         test::playThroughTanh (unrouted, 4096, false);
         ticks (1);
-        test::savePng (warned->createComponentSnapshot (warned->getLocalBounds()), "editor-live-warning");
+        expectRendered (*static_cast<PluginProcessorEditor*> (warned.get()), "editor-live-warning", 200);
     }
 
     test::setParameter (processor, "captureLength", 0.0f);
     auto editor = open();
     test::playThroughTanh (processor, 8192);
     ticks (1);
-    test::savePng (editor->createComponentSnapshot (editor->getLocalBounds()), "editor-live-xy");
+    expectRendered (*editor, "editor-live-xy", 1000);
 
     test::setParameter (processor, "visualizationMode", 1.0f);
     ticks (2);
-    test::savePng (editor->createComponentSnapshot (editor->getLocalBounds()), "editor-live-scope");
+    expectRendered (*editor, "editor-live-scope", 500);
     test::setParameter (processor, "visualizationMode", 0.0f);
 
     test::setParameter (processor, "captureLength", 3.0f);
     click (editor->freezeButton);
     ticks (1);
-    test::savePng (editor->createComponentSnapshot (editor->getLocalBounds()), "editor-waiting");
+    expectRendered (*editor, "editor-waiting", 1000);
     click (editor->continueButton);
     test::setParameter (processor, "captureLength", 0.0f);
 
@@ -396,18 +471,45 @@ TEST_F (Editor, screenshots)
     ASSERT_TRUE (settled());
     test::runMessageLoopUntil ([this] { return publications >= 1; }, 5000);
     ticks (1);
-    test::savePng (editor->createComponentSnapshot (editor->getLocalBounds()), "editor-frozen");
+    expectRendered (*editor, "editor-frozen", 300);
 
     editor->smoothingDisplay.onHoverStart();
-    test::savePng (editor->createComponentSnapshot (editor->getLocalBounds()), "editor-smoothing-panel");
+    expectRendered (*editor, "editor-smoothing-panel", 300);
     editor->smoothingDisplay.onHoverEnd();
     click (editor->continueButton);
     editor->scaleDisplay.onHoverStart();
-    test::savePng (editor->createComponentSnapshot (editor->getLocalBounds()), "editor-scale-panel");
+    expectRendered (*editor, "editor-scale-panel", 1000);
     editor->scaleDisplay.onHoverEnd();
 
     editor->setSize (1600, 2000);
     ticks (1);
-    const auto large = test::savePng (editor->createComponentSnapshot (editor->getLocalBounds()), "editor-1600x2000");
-    EXPECT_TRUE (large.existsAsFile());
+    expectRendered (*editor, "editor-1600x2000", 1000);
+}
+
+// A host may close the window while a menu is open: the menu draws with a
+// look-and-feel the editor (or its combo) owns, so it must close first.
+TEST_F (Editor, closingWithAMenuOpenClosesTheMenuFirst)
+{
+    using Opener = std::function<void (PluginProcessorEditor&)>;
+    const std::vector<std::pair<const char*, Opener>> menus {
+        { "plot context menu", [] (PluginProcessorEditor& e) { test::Pointer (e.visualizer).press ({ 100, 100 }, juce::ModifierKeys::rightButtonModifier); } },
+        { "display mode combo", [] (PluginProcessorEditor& e) { test::Pointer (e.modeCombo).press (e.modeCombo.getLocalBounds().getCentre().toFloat()); } },
+    };
+    for (const auto& [name, openMenu] : menus)
+    {
+        SCOPED_TRACE (name);
+        juce::Component hostWindow;
+        auto editor = open();
+        hostWindow.setSize (editor->getWidth(), editor->getHeight());
+        hostWindow.addAndMakeVisible (*editor);
+        test::OnScreen window (hostWindow);
+        const auto before = juce::Desktop::getInstance().getNumComponents();
+        openMenu (*editor);
+        ASSERT_NE (newestMenuWindow (&hostWindow, before), nullptr);
+        ASSERT_EQ (juce::ModalComponentManager::getInstance()->getNumModalComponents(), 1);
+
+        editor.reset();
+        EXPECT_EQ (juce::ModalComponentManager::getInstance()->getNumModalComponents(), 0) << "the menu outlived the editor";
+        EXPECT_TRUE (test::runMessageLoopUntil ([before] { return juce::Desktop::getInstance().getNumComponents() == before; }, 5000));
+    }
 }

@@ -16,7 +16,10 @@ namespace
 {
 void click (juce::Button& button) { test::Pointer (button).click (button.getLocalBounds().getCentre().toFloat()); }
 
-const juce::KeyPress ctrlS ('s', juce::ModifierKeys::ctrlModifier, 's');
+// Ctrl+S as the platforms deliver it: X11 gives the key code 's' with the
+// control character 0x13, Windows the key code 'S' with no character.
+const juce::KeyPress ctrlS ('s', juce::ModifierKeys::ctrlModifier, 0x13);
+const juce::KeyPress ctrlSOnWindows ('S', juce::ModifierKeys::ctrlModifier, 0);
 
 struct Saving : ::testing::Test
 {
@@ -87,7 +90,7 @@ TEST_F (Saving, ctrlSWhileFrozenWithAStoredNameSavesWithTheRightExtension)
     for (const auto* typed : { "curve", "curve.wav", "curve.tfunc" })
     {
         nextChoice = savedFolder.getChildFile (typed);
-        EXPECT_TRUE (editor->keyPressed (ctrlS, editor.get()));
+        EXPECT_TRUE (editor->keyPressed (juce::String (typed) == "curve.wav" ? ctrlSOnWindows : ctrlS, editor.get()));
         const auto written = savedFolder.getChildFile ("curve.tfunc");
         ASSERT_TRUE (written.existsAsFile()) << typed;
         const auto [artist, table] = readBack (written);
@@ -107,8 +110,11 @@ TEST_F (Saving, ctrlSWhileLiveIsConsumedAndDoesNothing)
 {
     saveArtistName ("Ada");
     EXPECT_TRUE (editor->keyPressed (ctrlS, editor.get()));
-    EXPECT_FALSE (editor->keyPressed (juce::KeyPress ('s', {}, 's'), editor.get()));
-    EXPECT_FALSE (editor->keyPressed (juce::KeyPress ('d', juce::ModifierKeys::ctrlModifier, 'd'), editor.get()));
+    EXPECT_TRUE (editor->keyPressed (ctrlSOnWindows, editor.get()));
+    const auto ctrlAlt = juce::ModifierKeys (juce::ModifierKeys::ctrlModifier | juce::ModifierKeys::altModifier);
+    for (const auto& other : { juce::KeyPress ('s', {}, 's'), juce::KeyPress ('d', juce::ModifierKeys::ctrlModifier, 0x04),
+                               juce::KeyPress ('s', ctrlAlt, 0) })
+        EXPECT_FALSE (editor->keyPressed (other, editor.get())) << other.getTextDescription();
     EXPECT_EQ (chooserShown, 0);
     EXPECT_EQ (dialog(), nullptr);
 }
@@ -230,14 +236,19 @@ TEST (ArtistNameDialog, layoutOfBothVariantsAndTinySizes)
 
     for (const auto& size : { juce::Point<int> (100, 60), juce::Point<int> (10, 10), juce::Point<int> (0, 0) })
     {
+        SCOPED_TRACE (testing::Message() << "size " << size.x << " x " << size.y);
         dialog.setFirstSaveVariant (true);
         dialog.setSize (size.x, size.y);
+        // What is left of each control stays on the card and off the others.
+        std::vector<juce::Rectangle<int>> shown;
         for (auto* c : dialog.getChildren())
-        {
-            EXPECT_GE (c->getWidth(), 0);
-            EXPECT_GE (c->getHeight(), 0);
-            EXPECT_GE (c->getX(), 0);
-        }
+            if (c->isVisible() && ! c->getBounds().isEmpty())
+            {
+                EXPECT_TRUE (dialog.getLocalBounds().contains (c->getBounds())) << c->getBounds().toString();
+                for (const auto& other : shown)
+                    EXPECT_FALSE (other.intersects (c->getBounds())) << other.toString() << " and " << c->getBounds().toString();
+                shown.push_back (c->getBounds());
+            }
         test::render (dialog);
     }
 }

@@ -43,7 +43,7 @@ TEST_F (Vst3Host, identity)
     const auto& d = loaded.description;
     EXPECT_EQ (d.name, "Sonderlith");
     EXPECT_EQ (d.manufacturerName, "Veltrasonic");
-    EXPECT_EQ (d.version, "1.1.5");
+    EXPECT_EQ (d.version, "0.1.0") << "the module carries its interface version, not the product release";
     EXPECT_EQ (d.category, "Fx");
     EXPECT_FALSE (d.isInstrument);
     EXPECT_EQ (plugin().getLatencySamples(), 0);

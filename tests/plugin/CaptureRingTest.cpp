@@ -180,3 +180,31 @@ TEST (CaptureRing, concurrentReadsAreNeverTorn)
     writer.join();
     EXPECT_GT (contiguousReads, 0);
 }
+
+// A host may call prepareToPlay (which resets the ring) on its own thread
+// while the editor reads on the message thread: the reader's last good copy
+// must not be rewritten under it (the thread-sanitized run checks the race).
+TEST (CaptureRing, resetOnAnotherThreadWhileReading)
+{
+    CaptureRing ring;
+    std::atomic<bool> stop { false };
+    std::thread preparer ([&]
+                          {
+                              std::int64_t next = 1;
+                              while (! stop.load())
+                              {
+                                  ring.reset();
+                                  pushRunningIndex (ring, next, 3000, 512);
+                              }
+                          });
+    constexpr int readSize = 2048;
+    std::vector<double> x (readSize), y (readSize);
+    for (int read = 0; read < 300; ++read)
+    {
+        ring.readLatest (x.data(), y.data(), readSize);
+        for (int i = 0; i < readSize; ++i)
+            ASSERT_EQ (y[(size_t) i], -x[(size_t) i]) << "read " << read << " at " << i;
+    }
+    stop = true;
+    preparer.join();
+}

@@ -175,6 +175,7 @@ struct BlockCase
     const char* name;
     test::Sidechain sidechain;
     bool doublePrecision;
+    int blockSize = 256;
 };
 
 // Main input channel 0/1 and sidechain channel 0/1 carry distinct ramps, so the
@@ -198,7 +199,7 @@ template <typename Sample>
 void runBlockCase (const BlockCase& c)
 {
     SCOPED_TRACE (c.name);
-    constexpr int blockSize = 256;
+    const int blockSize = c.blockSize;
     PluginAudioProcessor p;
     test::prepareProcessor (p, c.sidechain, blockSize);
     const auto channels = p.getTotalNumInputChannels();
@@ -212,7 +213,7 @@ void runBlockCase (const BlockCase& c)
         const auto original = buffer;
         p.processBlock (buffer, midi);
         for (int ch = 0; ch < channels; ++ch)
-            ASSERT_EQ (0, std::memcmp (buffer.getReadPointer (ch), original.getReadPointer (ch), sizeof (Sample) * blockSize))
+            ASSERT_EQ (0, std::memcmp (buffer.getReadPointer (ch), original.getReadPointer (ch), sizeof (Sample) * (size_t) blockSize))
                 << "channel " << ch << " changed";
         sent.push_back (original);
         EXPECT_EQ (p.captureRing.getTotalWritten(), (block + 1) * blockSize);
@@ -240,6 +241,8 @@ TEST (PluginAudioProcessor, processBlockCapturesChannelZeroAndPassesAudioThrough
         { "double, sidechain", test::Sidechain::present, true },
         { "float, no sidechain", test::Sidechain::absent, false },
         { "double, no sidechain", test::Sidechain::absent, true },
+        { "float, no sidechain, long blocks", test::Sidechain::absent, false, 1300 },
+        { "double, no sidechain, long blocks", test::Sidechain::absent, true, 1300 },
         { "float, silent sidechain", test::Sidechain::silent, false },
         { "double, silent sidechain", test::Sidechain::silent, true },
     };

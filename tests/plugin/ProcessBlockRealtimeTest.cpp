@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <functional>
 #include <random>
 
 namespace
@@ -80,4 +81,40 @@ TEST (ProcessBlockRealtime, smallerBlocksThanAnnouncedDoNotAllocate)
     test::ScopedAllocationCounter counter;
     p.processBlock (buffer, midi);
     EXPECT_EQ (counter.count(), 0);
+}
+
+namespace
+{
+void* volatile escape = nullptr; // keeps the compiler from eliding planted allocations
+} // namespace
+
+// The counter must see what the audio thread could do wrong: a buffer that
+// grows inside the measured call allocates through malloc, calloc or realloc
+// (the toolkit's HeapBlock), not through operator new.
+TEST (ProcessBlockRealtime, theCounterSeesEveryKindOfAllocation)
+{
+    struct Planted
+    {
+        const char* name;
+        std::function<void()> allocate;
+    };
+    const std::vector<Planted> planted {
+        { "audio buffer growth", [] { juce::AudioBuffer<float> b (2, 16); b.setSize (2, 4096, true); escape = b.getWritePointer (0); } },
+        { "cleared audio buffer", [] { juce::AudioBuffer<double> b (2, 4096); escape = b.getWritePointer (0); } },
+        { "heap block realloc", [] { juce::HeapBlock<float> h (16); h.realloc (100000); escape = h.get(); } },
+        { "heap block calloc", [] { juce::HeapBlock<float> h (4096, true); escape = h.get(); } },
+        { "malloc", [] { void* p = std::malloc (64); escape = p; std::free (p); } },
+        { "operator new", [] { auto* p = new int (1); escape = p; delete p; } },
+        { "vector", [] { std::vector<double> v (1000); escape = v.data(); } },
+    };
+    for (const auto& p : planted)
+    {
+        std::int64_t allocations = 0;
+        {
+            test::ScopedAllocationCounter counter;
+            p.allocate();
+            allocations = counter.count();
+        }
+        EXPECT_GT (allocations, 0) << p.name;
+    }
 }

@@ -5,8 +5,9 @@
 
 namespace test
 {
-// Counts global operator new calls made by the current thread while a scope is
-// active. Only test binaries that link AllocationCounter.cpp replace operator new.
+// Counts the heap allocations (operator new and the malloc family) made by the
+// current thread while a scope is active. Only test binaries that link
+// AllocationCounter.cpp replace the allocation functions.
 class ScopedAllocationCounter
 {
 public:

@@ -6,11 +6,18 @@
 
 namespace test
 {
+// Under the build folder, wherever the test program is run from: a run from
+// the source tree must not leave pictures in it.
+juce::File outputFolder()
+{
+    const juce::File folder (juce::SystemStats::getEnvironmentVariable ("SONDERLITH_TEST_OUTPUT", SONDERLITH_TEST_OUTPUT_DIR));
+    folder.createDirectory();
+    return folder;
+}
+
 juce::File savePng (const juce::Image& image, const juce::String& name)
 {
-    auto folder = juce::File (juce::SystemStats::getEnvironmentVariable ("SONDERLITH_TEST_OUTPUT",
-                                                                         juce::File::getCurrentWorkingDirectory().getChildFile ("test-output").getFullPathName()));
-    folder.createDirectory();
+    const auto folder = outputFolder();
     const auto file = folder.getChildFile (name + ".png");
     file.deleteFile();
     juce::FileOutputStream out (file);
@@ -63,6 +70,19 @@ int inkedPixels (const juce::Image& image)
     for (int y = 0; y < image.getHeight(); ++y)
         for (int x = 0; x < image.getWidth(); ++x)
             n += image.getPixelAt (x, y).getAlpha() > 0 ? 1 : 0;
+    return n;
+}
+} // namespace test
+
+namespace test
+{
+int brightPixels (const juce::Image& image, juce::Rectangle<int> area, float brightness)
+{
+    area = area.getIntersection (image.getBounds());
+    int n = 0;
+    for (int y = area.getY(); y < area.getBottom(); ++y)
+        for (int x = area.getX(); x < area.getRight(); ++x)
+            n += image.getPixelAt (x, y).getPerceivedBrightness() > brightness ? 1 : 0;
     return n;
 }
 } // namespace test

@@ -4,6 +4,9 @@
 
 namespace test
 {
+// Where tests leave files for a person to look at: the build folder's test-output.
+juce::File outputFolder();
+
 // Saves a rendered state as PNG under the build folder's test-output, so a
 // person can look at it; returns the file written.
 juce::File savePng (const juce::Image& image, const juce::String& name);
@@ -26,4 +29,7 @@ int brightestAlpha (const juce::Image& image);
 
 // Pixels with any coverage at all.
 int inkedPixels (const juce::Image& image);
+
+// Pixels of an area brighter than `brightness` (0..1): a trace on a dark plot.
+int brightPixels (const juce::Image& image, juce::Rectangle<int> area, float brightness);
 } // namespace test

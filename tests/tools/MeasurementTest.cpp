@@ -1,4 +1,6 @@
+#include "dialogs/ReleaseVersion.h"
 #include "persistence/TransferFunctionPreset.h"
+#include "tests/support/ImageOutput.h"
 #include "tools/measurement/CommandLine.h"
 #include "tools/measurement/Measurement.h"
 
@@ -174,8 +176,7 @@ TEST_F (Files, filesInAndEveryOutputOut)
     const auto picture = juce::ImageFileFormat::loadFrom (png);
     EXPECT_EQ (picture.getWidth(), 800);
     EXPECT_EQ (picture.getHeight(), 800);
-    png.copyFileTo (juce::File (juce::SystemStats::getEnvironmentVariable ("SONDERLITH_TEST_OUTPUT", folder.getFullPathName()))
-                        .getChildFile ("measure-tanh.png"));
+    png.copyFileTo (test::outputFolder().getChildFile ("measure-tanh.png"));
 
     const auto mono = sonderlith ({ "measure", "--x", folder.getChildFile ("x.wav").getFullPathName(), "--y",
                                     folder.getChildFile ("y.wav").getFullPathName(), "--json", folder.getChildFile ("mono.json").getFullPathName() });
@@ -245,4 +246,11 @@ TEST (Inspect, goldenPresetFiles)
         EXPECT_EQ (run.code, 0) << file.getFileName() << ": " << run.err;
         EXPECT_TRUE (run.out.contains ("16384")) << file.getFileName();
     }
+}
+
+TEST (CommandLine, versionIsTheProductRelease)
+{
+    const auto run = sonderlith ({ "--version" });
+    EXPECT_EQ (run.code, 0);
+    EXPECT_EQ (run.out, juce::String ("sonderlith ") + currentReleaseVersion + "\n");
 }

@@ -150,3 +150,23 @@ TEST (InlineComboBox, preferredWidthTakesTheWiderOfCaptionAndReference)
     EXPECT_EQ (combo.preferredWidth ("Mean"), juce::jmax (caption, value) + 12);
     EXPECT_GT (combo.preferredWidth ("A much longer reference"), combo.preferredWidth ("Mean"));
 }
+
+// The open menu draws with the combo's look-and-feel, so it must be gone by
+// the time the combo (and with it that look-and-feel) is.
+TEST (InlineComboBox, destroyingTheComboClosesItsOpenMenuAtOnce)
+{
+    juce::Component host;
+    host.setSize (100, 50);
+    auto combo = std::make_unique<InlineComboBox> ("Size");
+    addSizes (*combo);
+    combo->setBounds (host.getLocalBounds());
+    host.addAndMakeVisible (*combo);
+    test::OnScreen window (host);
+    test::Pointer (*combo).press ({ 50, 25 });
+    ASSERT_NE (openMenuWindow (host), nullptr);
+    ASSERT_EQ (juce::ModalComponentManager::getInstance()->getNumModalComponents(), 1);
+
+    combo.reset();
+    EXPECT_EQ (juce::ModalComponentManager::getInstance()->getNumModalComponents(), 0) << "the menu outlived its combo";
+    EXPECT_TRUE (menuClosed (host));
+}

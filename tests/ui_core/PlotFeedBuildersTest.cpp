@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
 using namespace ui_core;
 
 namespace
@@ -78,10 +82,16 @@ TEST (PlotFeed, scopeTriggerAndWindow)
     EXPECT_LT (sx[0], 0.02f) << "starts just after a rising zero crossing";
     EXPECT_EQ (sy[10], (float) (0.5 * sx[10]));
 
-    std::vector<double> constant ((size_t) count, 0.25);
-    const auto flat = scopeSignals (constant.data(), constant.data(), count, s);
+    // A rising ramp that never crosses zero: each position is recognisable.
+    std::vector<double> rising ((size_t) count);
+    for (int i = 0; i < count; ++i)
+        rising[(size_t) i] = 0.1 + i * 1e-6;
+    const auto flat = scopeSignals (rising.data(), rising.data(), count, s);
     ASSERT_EQ (flat.first.size(), 1024u) << "no crossing: the newest complete window";
-    EXPECT_EQ (flat.first.back(), 0.25f);
+    EXPECT_EQ (flat.first.front(), (float) rising[(size_t) count - 1024]);
+    EXPECT_EQ (flat.first.back(), (float) rising[(size_t) count - 1]);
+
+    std::vector<double> constant ((size_t) count, 0.25);
 
     const auto tiny = scopeSignals (constant.data(), constant.data(), 1, s);
     EXPECT_EQ (tiny.first.size(), 2u) << "a tiny ring still yields a drawable pair";
@@ -96,4 +106,37 @@ TEST (PlotFeed, identityTableIsTheDiagonal)
     EXPECT_EQ (points.back(), (std::pair<double, double> { 1.0, 1.0 }));
     for (size_t i = 0; i < points.size(); i += 1000)
         EXPECT_DOUBLE_EQ (points[i].first, points[i].second);
+}
+
+// One NaN or infinity from a host must not reach the plot: the pair is dropped
+// and everything else stays as it was.
+TEST (PlotFeed, nonFiniteSamplesAreDropped)
+{
+    const int count = 8192;
+    auto r = ramp (count);
+    for (auto& v : r.x)
+        v += 1.0e-3; // no zero crossing: the scope shows the newest window
+    const std::vector<std::pair<int, double>> bad { { count - 10, std::nan ("") },
+                                                    { count - 100, std::numeric_limits<double>::infinity() },
+                                                    { count - 1001, -std::numeric_limits<double>::infinity() } };
+    r.x[(size_t) count - 10] = bad[0].second;
+    r.y[(size_t) count - 100] = bad[1].second;
+    r.x[(size_t) count - 1001] = bad[2].second;
+    auto isBad = [&] (int index) { return std::any_of (bad.begin(), bad.end(), [index] (auto b) { return b.first == index; }); };
+
+    const auto points = livePoints (r.x.data(), r.y.data(), count, {});
+    std::vector<std::pair<double, double>> expected;
+    for (int k = count - 2048; k < count; ++k)
+        if (! isBad (k))
+            expected.emplace_back (r.x[(size_t) k], r.y[(size_t) k]);
+    EXPECT_EQ (points, expected);
+
+    FeedSettings s;
+    s.timeWindowSamples = 2048;
+    const auto [sx, sy] = scopeSignals (r.x.data(), r.y.data(), count, s);
+    ASSERT_EQ (sx.size(), sy.size());
+    EXPECT_EQ (sx.size(), 2048u - bad.size());
+    for (size_t i = 0; i < sx.size(); ++i)
+        ASSERT_TRUE (std::isfinite (sx[i]) && std::isfinite (sy[i])) << i;
+    EXPECT_EQ (sx.back(), (float) r.x.back());
 }

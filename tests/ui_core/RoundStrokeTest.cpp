@@ -126,3 +126,55 @@ TEST (RoundStroke, marksEveryPixelItWritesAndNothingElse)
     EXPECT_EQ (test::inkedPixels (image), 0);
   }
 }
+
+// A NaN from a host or a huge value from a damaged preset must neither stall
+// the message thread nor change what the finite part of the trace looks like.
+TEST (RoundStroke, farAndNonFinitePointsCostTheirVisiblePixelsOnly)
+{
+    using P = juce::Point<float>;
+    const auto inf = std::numeric_limits<float>::infinity();
+    const auto nan = std::numeric_limits<float>::quiet_NaN();
+    const P a (10.0f, 100.0f), b (20.0f, 30.0f), c (150.0f, 90.0f), d (190.0f, 20.0f);
+    const P far (1.0e7f, 5.0e6f);
+    const auto beyondImage = b + (far - b) / far.getDistanceFrom (b) * 600.0f; // same line, just off the image
+
+    struct Case
+    {
+        const char* name;
+        std::vector<P> trace;
+        std::vector<std::vector<P>> visibleParts;
+    };
+    const std::vector<Case> cases {
+        { "NaN", { a, b, { nan, 50.0f }, c, d }, { { a, b }, { c, d } } },
+        { "+Inf", { a, b, { inf, 40.0f }, c, d }, { { a, b }, { c, d } } },
+        { "-Inf and NaN", { a, b, { -inf, -inf }, { nan, nan }, c, d }, { { a, b }, { c, d } } },
+        { "1e300 (infinite as float)", { a, b, { (float) 1.0e300, 10.0f }, c, d }, { { a, b }, { c, d } } },
+        { "1e7", { a, b, far }, { { a, b, beyondImage } } },
+        { "1e7 on both ends", { { -1.0e7f, 60.0f }, { 1.0e7f, 60.0f } }, { { { -10.0f, 60.0f }, { 210.0f, 60.0f } } } },
+    };
+    auto pathOf = [] (const std::vector<std::vector<P>>& parts)
+    {
+        juce::Path path;
+        for (const auto& part : parts)
+            for (size_t i = 0; i < part.size(); ++i)
+                i == 0 ? path.startNewSubPath (part[i]) : path.lineTo (part[i]);
+        return path;
+    };
+    for (const auto width : { 1.0f, 3.0f })
+        for (const auto& c : cases)
+        {
+            SCOPED_TRACE (testing::Message() << c.name << ", width " << width);
+            auto drawn = blank(), expected = blank();
+            const auto steps = strokeRoundCapped (drawn, pathOf ({ c.trace }), {}, width, juce::Colours::white);
+            strokeRoundCapped (expected, pathOf (c.visibleParts), {}, width, juce::Colours::white);
+
+            int worst = 0;
+            for (int y = 0; y < drawn.getHeight(); ++y)
+                for (int x = 0; x < drawn.getWidth(); ++x)
+                    worst = std::max (worst, std::abs ((int) drawn.getPixelAt (x, y).getAlpha() - (int) expected.getPixelAt (x, y).getAlpha()));
+            EXPECT_LE (worst, 1);
+            EXPECT_GT (test::inkedPixels (drawn), 100);
+            // Bounded work: a few passes over the image's pixels at most.
+            EXPECT_LT (steps, 4 * drawn.getWidth() * drawn.getHeight());
+        }
+}

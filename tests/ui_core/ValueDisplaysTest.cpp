@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <thread>
 
 namespace
@@ -72,6 +73,57 @@ TEST_F (Displays, parameterChangesFromAnyThreadOnlyStoreAndScheduleARepaint)
     EXPECT_EQ (smoothing.getValue(), 77) << "truncated";
     EXPECT_TRUE (scale.isUpdatePending());
     EXPECT_TRUE (test::runMessageLoopUntil ([this] { return ! scale.isUpdatePending() && ! smoothing.isUpdatePending(); }, 2000));
+}
+
+namespace
+{
+// Host automation that lands while a display is still being built: a member
+// initialised after the base moves the parameter, as another thread might.
+struct HalfBuiltProbe : ui_core::ValueDisplay
+{
+    explicit HalfBuiltProbe (PluginAudioProcessor& p)
+        : ValueDisplay (p.parameters, { "scaleX" }), moved ((setPlain (p, "scaleX", 4.0f), true))
+    {
+        startFollowing();
+        complete = true;
+    }
+    ~HalfBuiltProbe() override { stopFollowing(); }
+
+    void parameterChanged (const juce::String&, float) override { (complete ? callsWhenComplete : callsWhileBuilding)++; }
+    void paintTexts (juce::Graphics&, float) override {}
+
+    bool moved;
+    bool complete = false;
+    int callsWhileBuilding = 0, callsWhenComplete = 0;
+};
+} // namespace
+
+TEST_F (Displays, parameterChangesReachOnlyACompleteDisplay)
+{
+    HalfBuiltProbe probe (processor);
+    EXPECT_EQ (probe.callsWhileBuilding, 0);
+    setPlain (processor, "scaleX", -4.0f);
+    EXPECT_EQ (probe.callsWhenComplete, 1);
+
+    // The real displays opened and closed while the host automates from its
+    // own thread (the thread-sanitized run checks the callbacks race nothing).
+    std::atomic<bool> running { true };
+    std::thread automation ([&] {
+        for (int i = 0; running; ++i)
+        {
+            setPlain (processor, "scaleX", (float) (i % 20) - 10.0f);
+            setPlain (processor, "smoothing", (float) (i % 100 + 1));
+        }
+    });
+    for (int i = 0; i < 200; ++i)
+    {
+        ui_core::ScaleDisplay s { processor.parameters, "scaleX", "scaleY" };
+        ui_core::SmoothingDisplay m { processor.parameters, "smoothing" };
+        EXPECT_GE (s.getValueX(), -10.0f);
+        EXPECT_GE (m.getValue(), 1);
+    }
+    running = false;
+    automation.join();
 }
 
 TEST_F (Displays, hoverAndPressDrawThePanel)

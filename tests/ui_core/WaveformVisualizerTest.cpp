@@ -261,11 +261,25 @@ TEST_F (Plot, renderedStatesForAPerson)
         test::render (editor);
         juce::Thread::sleep (35);
         spill.requestSpillRepaint();
-        test::savePng (test::render (editor), name);
+        auto image = test::render (editor);
+        test::savePng (image, name);
+        return image;
+    };
+    // Pixels the spill lights outside the plot's own bounds.
+    auto spilled = [&] (const juce::Image& image)
+    {
+        int lit = 0;
+        for (int y = spill.getY(); y < spill.getBottom(); ++y)
+            for (int x = spill.getX(); x < spill.getRight(); ++x)
+                if (! visualizer.getBounds().contains (x, y) && image.getPixelAt (x, y).getAlpha() > 0)
+                    ++lit;
+        return lit;
     };
 
     visualizer.setPoints (tanhCurve (2048));
-    snapshot ("plot-xy-tanh-glow");
+    const auto glowing = snapshot ("plot-xy-tanh-glow");
+    EXPECT_GT (test::inkedPixels (glowing.getClippedImage (visualizer.getBounds())), 2000) << "the trace is drawn";
+    EXPECT_GT (spilled (glowing), 50) << "the glow spills past the plot's edge";
     visualizer.setScatterMode (true);
     snapshot ("plot-xy-tanh-scatter");
     visualizer.setScatterMode (false);
@@ -283,9 +297,9 @@ TEST_F (Plot, renderedStatesForAPerson)
     style.glowEnabled = false;
     visualizer.setStyle (style);
     visualizer.setPoints (tanhCurve (2048));
-    snapshot ("plot-xy-glow-off");
-    const auto image = test::render (editor);
-    EXPECT_EQ (test::pixel (image, 2, 2), juce::Colour()) << "glow off: the spill stays empty";
+    const auto plain = snapshot ("plot-xy-glow-off");
+    EXPECT_GT (spill.getWidth(), visualizer.getWidth()) << "the spill reaches past the plot";
+    EXPECT_EQ (spilled (plain), 0) << "glow off: the spill stays empty";
 }
 
 TEST (GlowSpill, boundsImageAndThrottle)

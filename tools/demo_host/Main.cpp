@@ -1,5 +1,6 @@
+#include "editor/PluginProcessorEditor.h"
+#include "plugin/PluginAudioProcessor.h"
 #include "tools/hosting/BareXServer.h"
-#include "tools/hosting/Vst3Host.h"
 #include "tools/measurement/DemoDevice.h"
 
 #include <atomic>
@@ -7,11 +8,13 @@
 #include <iostream>
 #include <thread>
 
-// sonderlith-demo-host PATH/Sonderlith.vst3 SECONDS [STOP_FILE]: a minimal host
-// of our own. Opens the plug-in's editor in a top-level window at the screen's
-// top-left corner while the demo device (tanh with some noise) plays through
-// the plug-in in real time on an audio thread, then closes after SECONDS or
-// as soon as STOP_FILE exists.
+// sonderlith-demo-host [--save-to FILE] SECONDS [STOP_FILE]: a minimal host of
+// our own, running the plug-in's code in its own process the way a standalone
+// wrapper does. Opens the plug-in's editor in a top-level window at the
+// screen's top-left corner while the demo device (tanh with some noise) plays
+// through the plug-in in real time on an audio thread, then closes after
+// SECONDS or as soon as STOP_FILE exists. With --save-to, a save (Ctrl+S or the
+// save button) writes FILE instead of showing the file chooser.
 namespace
 {
 class HostWindow : public juce::DocumentWindow
@@ -51,7 +54,7 @@ private:
 class AudioThread
 {
 public:
-    AudioThread (juce::AudioPluginInstance& p) : plugin (p), thread ([this] { run(); }) {}
+    explicit AudioThread (juce::AudioProcessor& p) : plugin (p), thread ([this] { run(); }) {}
     ~AudioThread()
     {
         running = false;
@@ -85,7 +88,7 @@ private:
         }
     }
 
-    juce::AudioPluginInstance& plugin;
+    juce::AudioProcessor& plugin;
     std::atomic<bool> running { true };
     std::thread thread;
 };
@@ -93,20 +96,23 @@ private:
 
 int main (int argc, char** argv)
 {
-    if (argc != 3 && argc != 4)
+    juce::StringArray args;
+    for (int i = 1; i < argc; ++i)
+        args.add (argv[i]);
+    juce::File saveTo;
+    if (const auto at = args.indexOf ("--save-to"); at >= 0 && at + 1 < args.size())
     {
-        std::cerr << "usage: sonderlith-demo-host PATH/Sonderlith.vst3 SECONDS [STOP_FILE]\n";
+        saveTo = juce::File::getCurrentWorkingDirectory().getChildFile (args[at + 1]);
+        args.removeRange (at, 2);
+    }
+    if (args.size() != 1 && args.size() != 2)
+    {
+        std::cerr << "usage: sonderlith-demo-host [--save-to FILE] SECONDS [STOP_FILE]\n";
         return 2;
     }
     prepareBareXServer();
     juce::ScopedJuceInitialiser_GUI juce;
-    auto loaded = vst3host::loadVst3 (juce::File::getCurrentWorkingDirectory().getChildFile (argv[1]), 48000.0, 512);
-    if (loaded.instance == nullptr)
-    {
-        std::cerr << "demo host: " << loaded.error << "\n";
-        return 1;
-    }
-    auto& plugin = *loaded.instance;
+    PluginAudioProcessor plugin;
     juce::AudioProcessor::BusesLayout layout;
     layout.inputBuses.add (juce::AudioChannelSet::stereo());
     layout.inputBuses.add (juce::AudioChannelSet::stereo());
@@ -119,26 +125,32 @@ int main (int argc, char** argv)
     plugin.setRateAndBufferSizeDetails (48000.0, 512);
     plugin.prepareToPlay (48000.0, 512);
 
-    int result = 0;
     {
         AudioThread audio (plugin);
-        auto* editor = plugin.createEditorIfNeeded();
+        auto* editor = dynamic_cast<PluginProcessorEditor*> (plugin.createEditorIfNeeded());
         if (editor == nullptr)
         {
             std::cerr << "demo host: no editor\n";
             return 1;
         }
+        if (saveTo != juce::File())
+            editor->onChooseSaveFile = [saveTo] (const juce::File&, const juce::String&, std::function<void (const juce::File&)> chosen)
+            {
+                std::cout << "saving to " << saveTo.getFullPathName() << std::endl;
+                chosen (saveTo);
+            };
         HostWindow window (editor);
+        editor->grabKeyboardFocus();
         const auto at = editor->getScreenPosition();
         std::cout << "editor at " << at.x << " " << at.y << std::endl;
 
-        const auto seconds = juce::String (argv[2]).getDoubleValue();
+        const auto seconds = args[0].getDoubleValue();
         juce::Timer::callAfterDelay ((int) (seconds * 1000.0), [] { juce::MessageManager::getInstance()->stopDispatchLoop(); });
-        const StopWatcher watcher (argc == 4 ? juce::File::getCurrentWorkingDirectory().getChildFile (argv[3]) : juce::File());
+        const StopWatcher watcher (args.size() == 2 ? juce::File::getCurrentWorkingDirectory().getChildFile (args[1]) : juce::File());
         juce::MessageManager::getInstance()->runDispatchLoop();
         window.clearContentComponent();
     }
     plugin.releaseResources();
     std::cout << "closed cleanly" << std::endl;
-    return result;
+    return 0;
 }

@@ -1,5 +1,6 @@
 #include "tools/measurement/CommandLine.h"
 
+#include "dialogs/ReleaseVersion.h"
 #include "persistence/TransferFunctionPreset.h"
 #include "tools/measurement/Measurement.h"
 
@@ -247,7 +248,8 @@ juce::String usageText()
            "                     [--smoothing 1..100] [--latency-x S] [--latency-y S] [--auto-latency] [--artist NAME]\n"
            "                     [-o FILE.tfunc] [--csv FILE] [--json FILE] [--png FILE]\n"
            "  sonderlith inspect FILE.tfunc [--png FILE]\n"
-           "  sonderlith host-check PATH/Sonderlith.vst3\n";
+           "  sonderlith host-check PATH/Sonderlith.vst3\n"
+           "  sonderlith --version\n";
 }
 
 int runCommandLine (const juce::StringArray& arguments, juce::String& out, juce::String& err, std::function<void (const juce::String&)> progress)
@@ -260,6 +262,11 @@ int runCommandLine (const juce::StringArray& arguments, juce::String& out, juce:
         return inspectCommand (a, out, err);
     if (command == "host-check")
         return hostCheckCommand (a, out, err);
+    if (command == "--version")
+    {
+        out << "sonderlith " << currentReleaseVersion << "\n";
+        return 0;
+    }
     if (command == "--help" || command == "-h" || command == "help")
     {
         out << usageText();

@@ -3,12 +3,14 @@
 UpdateCheckThread::UpdateCheckThread (juce::String url, juce::String version, Deliver deliverReply)
     : juce::Thread ("UpdateCheck"), requestUrl (std::move (url)), currentVersion (std::move (version)), deliver (std::move (deliverReply))
 {
+    ++instances;
 }
 
 UpdateCheckThread::~UpdateCheckThread()
 {
     cancelRequest();
     stopThread (-1);
+    --instances;
 }
 
 void UpdateCheckThread::cancelRequest()

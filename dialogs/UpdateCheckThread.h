@@ -2,6 +2,7 @@
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <atomic>
 #include <functional>
 
 // Fetches the release document off the message thread and hands the reply
@@ -23,6 +24,9 @@ public:
     // so a blocked connection does not keep the thread alive.
     void cancelRequest();
 
+    // How many exist: none may outlive the editor that started them.
+    static int getNumInstances() noexcept { return instances.load(); }
+
 private:
     juce::String fetch();
 
@@ -31,4 +35,5 @@ private:
     Deliver deliver;
     juce::CriticalSection streamLock;
     juce::WebInputStream* activeStream = nullptr; // guarded by streamLock
+    static inline std::atomic<int> instances { 0 };
 };

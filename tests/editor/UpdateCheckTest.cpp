@@ -155,7 +155,41 @@ TEST_F (UpdateCheck, closingTheEditorWhileTheRequestHangsReturnsPromptly)
     const auto start = juce::Time::getMillisecondCounterHiRes();
     editor.reset();
     EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - start, 1500.0) << "bounded by the 500 ms wait, with slack for a loaded machine";
+    // A host may unload the module right after closing the editor: the
+    // cancelled request must have ended its thread, not left it running.
+    EXPECT_EQ (UpdateCheckThread::getNumInstances(), 0);
     test::runMessageLoopFor (100); // nothing may reach the destroyed editor
+}
+
+TEST_F (UpdateCheck, serverErrorsReadAsNoReplyAndOnlyWebAddressesOpen)
+{
+    auto releaseOffering = [] (const char* address)
+    {
+        juce::DynamicObject::Ptr release (new juce::DynamicObject());
+        release->setProperty ("version", "9.0");
+        release->setProperty ("downloadWindows", address);
+        return juce::JSON::toString (juce::var (release.get()));
+    };
+
+    for (const auto* status : { "404 Not Found", "500 Internal Server Error", "503 Service Unavailable" })
+    {
+        server.reply ("<html><body>Oops</body></html>", status);
+        editor->checkForUpdates();
+        ASSERT_TRUE (answered()) << status;
+        EXPECT_EQ (dialog().getMessage(), "Unable to check for updates.\nPlease check your internet connection.") << status;
+    }
+
+    for (const auto* address : { "file:///etc/passwd", "javascript:alert(1)", "/usr/bin/xterm", "ftp://example.invalid/x", "https://", "" })
+    {
+        SCOPED_TRACE (address);
+        editor->showUpdateOverlay();
+        editor->handleUpdateCheckResult (releaseOffering (address), "1.1.5");
+        EXPECT_EQ (dialog().getTitle(), "Update Available");
+        EXPECT_FALSE (dialog().downloadButton.isVisible()) << "no button for an address that is not a web page";
+        if (dialog().onDownload)
+            dialog().onDownload (address);
+    }
+    EXPECT_TRUE (opened.isEmpty()) << opened.joinIntoString (", ");
 }
 
 TEST (UpdateCheckDialog, heightFollowsTheContentAtAFixedWidth)

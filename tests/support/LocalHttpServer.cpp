@@ -15,10 +15,11 @@ LocalHttpServer::~LocalHttpServer()
     stopThread (5000);
 }
 
-void LocalHttpServer::reply (const juce::String& text)
+void LocalHttpServer::reply (const juce::String& text, const juce::String& statusLine)
 {
     const juce::ScopedLock held (lock);
     body = text;
+    status = statusLine;
     behaviour = Behaviour::reply;
 }
 
@@ -65,13 +66,14 @@ void LocalHttpServer::serve (juce::StreamingSocket& client)
             break;
     }
 
-    juce::String text;
+    juce::String text, statusLine;
     {
         const juce::ScopedLock held (lock);
         text = body;
+        statusLine = status;
     }
     const auto payload = text.toStdString();
-    const auto head = "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: " + std::to_string (payload.size())
+    const auto head = "HTTP/1.1 " + statusLine.toStdString() + "\r\nContent-Type: application/json\r\nContent-Length: " + std::to_string (payload.size())
                       + "\r\nConnection: close\r\n\r\n";
     client.write (head.data(), (int) head.size());
     client.write (payload.data(), (int) payload.size());

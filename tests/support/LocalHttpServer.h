@@ -21,7 +21,8 @@ public:
     LocalHttpServer();
     ~LocalHttpServer() override;
 
-    void reply (const juce::String& body);
+    // Answers with `body` under the given HTTP status line ("200 OK", "503 Service Unavailable").
+    void reply (const juce::String& body, const juce::String& status = "200 OK");
     void setBehaviour (Behaviour);
 
     juce::String baseUrl() const;
@@ -33,7 +34,7 @@ private:
 
     juce::StreamingSocket listener;
     juce::CriticalSection lock;
-    juce::String body;
+    juce::String body, status { "200 OK" };
     std::atomic<Behaviour> behaviour { Behaviour::reply };
     std::atomic<int> requests { 0 };
 };

@@ -1,15 +1,14 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer targets with clang (ASan + UBSan) and runs each one for
-# a bounded time, starting from the committed seed corpora.
+# Builds the libFuzzer targets in the instrumented clang build (the one
+# scripts/sanitize.sh address uses, so its objects serve both) and runs each
+# one for a bounded time, starting from the committed seed corpora.
 #   scripts/fuzz.sh [seconds per target, default 30] [target name...]
 source "$(dirname "$0")/common.sh"
 seconds="${1:-30}"; shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(FuzzPresetBytes FuzzPresetTree FuzzStateBytes FuzzOverridesXml)
 
-build="$SONDERLITH_ROOT/build-fuzz"
-CC=clang CXX=clang++ sonderlith_configure "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSONDERLITH_FUZZ=ON \
-  -DSONDERLITH_BUILD_TESTS=OFF -DSONDERLITH_BUILD_BENCHMARKS=OFF
+build="$(sonderlith_sanitizer_build address)"
 cmake --build "$build" --target "${targets[@]}"
 
 export ASAN_OPTIONS="detect_leaks=1 allocator_may_return_null=0"

@@ -93,7 +93,7 @@ void GlowSpillOverlay::requestSpillRepaint()
     if (! isVisible() || getWidth() <= 0 || getHeight() <= 0 || visualizer == nullptr)
         return;
 
-    const auto now = juce::Time::getMillisecondCounterHiRes();
+    const auto now = millisecondClock();
     if (now - lastRepaintMs < repaintIntervalMs)
         return;
     lastRepaintMs = now;

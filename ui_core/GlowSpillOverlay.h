@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include "ui_core/PhosphorBlur.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
@@ -27,6 +29,9 @@ public:
 
     const juce::Image& getSpillImage() const noexcept { return spillImage; }
     int getIssuedRepaints() const noexcept { return issuedRepaints; }
+
+    // The time the repaint throttle reads, in milliseconds (tests step it).
+    std::function<double()> millisecondClock = [] { return juce::Time::getMillisecondCounterHiRes(); };
     juce::Rectangle<float> getDestArea() const noexcept { return destArea; }
 
 private:

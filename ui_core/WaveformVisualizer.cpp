@@ -177,7 +177,7 @@ void WaveformVisualizer::displayRefreshed()
 {
     if (! repaintRequested)
         return;
-    const auto now = juce::Time::getMillisecondCounterHiRes();
+    const auto now = millisecondClock();
     if (now - lastRepaintMs < 16.0)
         return;
     lastRepaintMs = now;

@@ -107,6 +107,8 @@ public:
     std::function<void (const juce::MouseEvent&, const juce::String&)> onMouseEvent;
     std::function<void()> onContentChanged;
     std::function<void()> onRepaintDispatched;
+    // The time the repaint throttle reads, in milliseconds (tests step it).
+    std::function<double()> millisecondClock = [] { return juce::Time::getMillisecondCounterHiRes(); };
 
     // Runs one display-refresh step now (what the vertical blank would do).
     void displayRefreshed();

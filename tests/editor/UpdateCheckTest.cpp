@@ -25,7 +25,7 @@ struct UpdateCheck : ::testing::Test
     // The request has finished and its posted result has been handled.
     bool answered()
     {
-        const auto finished = test::runMessageLoopUntil ([this] { return ! editor->isUpdateCheckRunning(); }, 15000);
+        const auto finished = test::runMessageLoopUntil ([this] { return ! editor->isUpdateCheckRunning(); });
         test::runMessageLoopFor (50);
         return finished && editor->getUpdateOverlay() != nullptr;
     }
@@ -151,7 +151,7 @@ TEST_F (UpdateCheck, closingTheEditorWhileTheRequestHangsReturnsPromptly)
 {
     server.setBehaviour (test::LocalHttpServer::Behaviour::hang);
     editor->checkForUpdates();
-    ASSERT_TRUE (test::runMessageLoopUntil ([this] { return server.requestCount() == 1; }, 5000));
+    ASSERT_TRUE (test::runMessageLoopUntil ([this] { return server.requestCount() == 1; }));
     const auto start = juce::Time::getMillisecondCounterHiRes();
     editor.reset();
     EXPECT_LT (juce::Time::getMillisecondCounterHiRes() - start, 1500.0) << "bounded by the 500 ms wait, with slack for a loaded machine";

@@ -296,7 +296,7 @@ TEST (TransferFunctionPreset, processorExportsAndRestores)
     EXPECT_EQ (target.transferFunction.load (0), -1.0);
 
     target.restoreTransferFunction (bytes.getData(), (int) bytes.getSize());
-    ASSERT_TRUE (test::runMessageLoopUntil ([&] { return notifications == 1; }, 2000));
+    ASSERT_TRUE (test::runMessageLoopUntil ([&] { return notifications == 1; }));
     for (int i = 0; i < 16384; i += 97)
         ASSERT_EQ (target.transferFunction.load (i), (double) (float) table[(size_t) i]);
 }

@@ -28,7 +28,8 @@ inline void noteAllocation() noexcept
 #endif
 
 #if defined(SONDERLITH_SANITIZED)
-#include <sanitizer/allocator_interface.h>
+// Declared here: gcc ships the sanitizer runtimes but not their headers.
+extern "C" int __sanitizer_install_malloc_and_free_hooks (void (*) (const volatile void*, std::size_t), void (*) (const volatile void*));
 namespace
 {
 void countHook (const volatile void*, std::size_t) { noteAllocation(); }

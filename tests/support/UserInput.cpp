@@ -1,5 +1,7 @@
 #include "tests/support/UserInput.h"
 
+#include "tests/support/MessageLoop.h"
+
 namespace test
 {
 juce::MouseEvent Pointer::event (juce::Point<float> at, juce::ModifierKeys mods, int clicks, bool dragged) const
@@ -68,5 +70,11 @@ OnScreen::~OnScreen()
     component.removeFromDesktop();
 }
 
-void movePointerTo (juce::Point<int> screenPosition) { juce::Desktop::setMousePosition (screenPosition); }
+// Returns once the display reports the pointer there, however long the
+// server takes.
+void movePointerTo (juce::Point<int> screenPosition)
+{
+    juce::Desktop::setMousePosition (screenPosition);
+    runMessageLoopUntil ([screenPosition] { return juce::Desktop::getMousePosition() == screenPosition; });
+}
 } // namespace test

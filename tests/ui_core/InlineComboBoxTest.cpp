@@ -27,14 +27,13 @@ juce::Component* openMenuWindow (const juce::Component& owner)
                                        if (auto* c = desktop.getComponent (i); c != &owner && c->isShowing())
                                            menu = c;
                                    return menu != nullptr;
-                               },
-                               3000);
+                               });
     return menu;
 }
 
 bool menuClosed (const juce::Component& owner)
 {
-    return test::runMessageLoopUntil ([&] { return juce::Desktop::getInstance().getNumComponents() == 1; }, 3000)
+    return test::runMessageLoopUntil ([&] { return juce::Desktop::getInstance().getNumComponents() == 1; })
            && juce::Desktop::getInstance().getComponent (0) == &owner;
 }
 

@@ -109,7 +109,7 @@ TEST (NumberBox, typedTextRulesAndCommits)
         test::typeText (*editor, c.typed);
         EXPECT_EQ (editor->getText(), c.shown) << c.typed;
         test::pressKey (*editor, juce::KeyPress::returnKey);
-        test::runMessageLoopUntil ([&] { return ! scene.box.isEditing(); }, 2000);
+        test::runMessageLoopUntil ([&] { return ! scene.box.isEditing(); });
         EXPECT_FALSE (scene.box.isEditing());
         EXPECT_NEAR (scene.box.getValue(), c.committed, 1e-9) << c.typed;
     }
@@ -125,14 +125,14 @@ TEST (NumberBox, escapeCancelsAndFocusLossCommits)
     EXPECT_EQ (scene.box.getEditor()->getText(), "100");
     test::typeText (*scene.box.getEditor(), "7");
     test::pressKey (*scene.box.getEditor(), juce::KeyPress::escapeKey);
-    test::runMessageLoopUntil ([&] { return ! scene.box.isEditing(); }, 2000);
+    test::runMessageLoopUntil ([&] { return ! scene.box.isEditing(); });
     EXPECT_EQ (scene.box.getValue(), 100.0);
 
     scene.box.startTextEditing();
     ASSERT_TRUE (scene.box.getEditor()->hasKeyboardFocus (false));
     test::typeText (*scene.box.getEditor(), "7");
     scene.neighbour.grabKeyboardFocus();
-    test::runMessageLoopUntil ([&] { return ! scene.box.isEditing(); }, 2000);
+    test::runMessageLoopUntil ([&] { return ! scene.box.isEditing(); });
     EXPECT_EQ (scene.box.getValue(), 7.0);
 }
 

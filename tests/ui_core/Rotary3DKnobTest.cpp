@@ -68,7 +68,7 @@ TEST (Rotary3DKnob, typedValuesSnapClampAndRespectLengthLimits)
         test::typeText (*field, c.typed);
         const auto typed = field->getText();
         test::pressKey (*field, juce::KeyPress::returnKey);
-        test::runMessageLoopUntil ([&] { return ! scene.knob.textEntry.isActive(); }, 2000);
+        test::runMessageLoopUntil ([&] { return ! scene.knob.textEntry.isActive(); });
         EXPECT_FALSE (scene.knob.textEntry.isActive()) << c.note;
         EXPECT_NEAR (scene.knob.getValue(), c.expected, 1e-9) << c.note;
         if (c.interval >= 1.0)
@@ -97,7 +97,7 @@ TEST (Rotary3DKnob, doubleClickOpensOneFieldEscapeKeepsFocusLossCommits)
     auto* field = scene.knob.textEntry.getEditor();
     test::typeText (*field, "20");
     test::pressKey (*field, juce::KeyPress::escapeKey);
-    test::runMessageLoopUntil ([&] { return ! scene.knob.textEntry.isActive(); }, 2000);
+    test::runMessageLoopUntil ([&] { return ! scene.knob.textEntry.isActive(); });
     EXPECT_EQ (scene.knob.getValue(), 5.0);
     EXPECT_EQ (scene.editorCount(), 0);
 
@@ -107,7 +107,7 @@ TEST (Rotary3DKnob, doubleClickOpensOneFieldEscapeKeepsFocusLossCommits)
     EXPECT_TRUE (field->hasKeyboardFocus (false));
     test::typeText (*field, "-7.25");
     scene.neighbour.grabKeyboardFocus(); // clicking elsewhere
-    test::runMessageLoopUntil ([&] { return ! scene.knob.textEntry.isActive(); }, 2000);
+    test::runMessageLoopUntil ([&] { return ! scene.knob.textEntry.isActive(); });
     EXPECT_NEAR (scene.knob.getValue(), -7.3, 1e-9) << "halves snap away from zero";
 }
 

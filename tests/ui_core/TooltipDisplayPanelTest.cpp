@@ -28,7 +28,6 @@ struct Scene
     void pointAt (juce::Component& c)
     {
         test::movePointerTo (c.getScreenBounds().getCentre());
-        juce::Thread::sleep (20);
     }
 
     void fitTextWithSpare (const juce::String& text, int spare)
@@ -57,7 +56,6 @@ TEST (TooltipDisplayPanel, showsTheTooltipUnderThePointer)
     scene.panel.tick();
     EXPECT_EQ (scene.panel.getCurrentText(), "Another");
     test::movePointerTo ({ 600, 450 });
-    juce::Thread::sleep (20);
     scene.panel.tick();
     EXPECT_EQ (scene.panel.getCurrentText(), "") << "outside the source";
 }

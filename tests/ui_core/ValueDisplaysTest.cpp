@@ -72,7 +72,7 @@ TEST_F (Displays, parameterChangesFromAnyThreadOnlyStoreAndScheduleARepaint)
     EXPECT_EQ (scale.getValueX(), 3.25f);
     EXPECT_EQ (smoothing.getValue(), 77) << "truncated";
     EXPECT_TRUE (scale.isUpdatePending());
-    EXPECT_TRUE (test::runMessageLoopUntil ([this] { return ! scale.isUpdatePending() && ! smoothing.isUpdatePending(); }, 2000));
+    EXPECT_TRUE (test::runMessageLoopUntil ([this] { return ! scale.isUpdatePending() && ! smoothing.isUpdatePending(); }));
 }
 
 namespace
@@ -162,7 +162,7 @@ TEST_F (Displays, companionKeepsTheDisplayHovered)
     EXPECT_TRUE (scale.isHovered()) << "the companion panel is under the mouse";
 
     companionHovered = false;
-    EXPECT_TRUE (test::runMessageLoopUntil ([this] { return ! scale.isHovered(); }, 2000));
+    EXPECT_TRUE (test::runMessageLoopUntil ([this] { return ! scale.isHovered(); }));
     EXPECT_EQ (starts, 1);
     EXPECT_EQ (ends, 1);
 }

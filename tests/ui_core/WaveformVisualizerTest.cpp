@@ -147,8 +147,10 @@ TEST_F (Plot, equalStyleDoesNothingAndGlowFramesRunOut)
 {
     int changes = 0;
     visualizer.onContentChanged = [&] { ++changes; };
+    double now = 1000.0;
+    visualizer.millisecondClock = [&now] { return now; };
     visualizer.displayRefreshed(); // settles any pending request
-    juce::Thread::sleep (20);
+    now += 20.0;
     visualizer.displayRefreshed();
     ASSERT_FALSE (visualizer.isRepaintRequested());
 
@@ -172,7 +174,7 @@ TEST_F (Plot, equalStyleDoesNothingAndGlowFramesRunOut)
     EXPECT_EQ (paints, 30) << "each glow render uses one frame";
 
     // With the frames used up, painting asks for nothing more: the plot idles.
-    juce::Thread::sleep (17);
+    now += 17.0;
     visualizer.displayRefreshed();
     ASSERT_FALSE (visualizer.isRepaintRequested());
     {
@@ -185,9 +187,10 @@ TEST_F (Plot, equalStyleDoesNothingAndGlowFramesRunOut)
     int dispatched = 0;
     visualizer.onRepaintDispatched = [&] { ++dispatched; };
     visualizer.requestPaint();
-    juce::Thread::sleep (17);
+    now += 17.0;
     visualizer.displayRefreshed();
     visualizer.requestPaint();
+    now += 15.0;
     visualizer.displayRefreshed();
     EXPECT_EQ (dispatched, 1);
     EXPECT_TRUE (visualizer.isRepaintRequested()) << "the second request waits for a later refresh";
@@ -323,13 +326,14 @@ TEST (GlowSpill, boundsImageAndThrottle)
     EXPECT_EQ (spill.getSpillImage().getHeight(), 87);
     EXPECT_EQ (spill.getDestArea(), juce::Rectangle<float> (0, 0, 648, 348));
 
-    juce::Thread::sleep (40);
+    double now = 1.0e6;
+    spill.millisecondClock = [&now] { return now; };
     const auto before = spill.getIssuedRepaints();
     spill.requestSpillRepaint();
-    juce::Thread::sleep (20);
+    now += 20.0;
     spill.requestSpillRepaint();
     EXPECT_EQ (spill.getIssuedRepaints(), before + 1) << "20 ms apart: one";
-    juce::Thread::sleep (40);
+    now += 20.0;
     spill.requestSpillRepaint();
     EXPECT_EQ (spill.getIssuedRepaints(), before + 2) << "40 ms apart: two";
 

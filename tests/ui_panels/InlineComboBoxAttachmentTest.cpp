@@ -71,12 +71,12 @@ TEST (InlineComboBoxAttachment, followsTheParameterWithoutCallingOnChange)
 
     auto* parameter = processor.parameters.getParameter ("captureLength");
     parameter->setValueNotifyingHost (parameter->convertTo0to1 (0.0f));
-    test::runMessageLoopUntil ([&] { return size.combo.getSelectedId() == 1; }, 2000);
+    test::runMessageLoopUntil ([&] { return size.combo.getSelectedId() == 1; });
     EXPECT_EQ (size.combo.getSelectedId(), 1);
 
     std::thread automation ([&] { parameter->setValueNotifyingHost (parameter->convertTo0to1 (2.0f)); });
     automation.join();
-    EXPECT_TRUE (test::runMessageLoopUntil ([&] { return size.combo.getSelectedId() == 3; }, 2000));
+    EXPECT_TRUE (test::runMessageLoopUntil ([&] { return size.combo.getSelectedId() == 3; }));
     EXPECT_EQ (size.combo.getShownText(), "64k");
     EXPECT_EQ (size.changes, 0);
 }

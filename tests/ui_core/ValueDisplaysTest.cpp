@@ -92,9 +92,10 @@ struct HalfBuiltProbe : ui_core::ValueDisplay
     void parameterChanged (const juce::String&, float) override { (complete ? callsWhenComplete : callsWhileBuilding)++; }
     void paintTexts (juce::Graphics&, float) override {}
 
-    bool moved;
+    // Declared before `moved`, so they already hold their values when it runs.
     bool complete = false;
     int callsWhileBuilding = 0, callsWhenComplete = 0;
+    bool moved;
 };
 } // namespace
 

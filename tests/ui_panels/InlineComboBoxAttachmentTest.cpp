@@ -1,5 +1,6 @@
 #include "plugin/PluginAudioProcessor.h"
 #include "tests/support/MessageLoop.h"
+#include "tests/support/ProcessorHarness.h"
 #include "ui_panels/InlineComboBoxAttachment.h"
 
 #include <gtest/gtest.h>
@@ -123,4 +124,21 @@ TEST (InlineComboBoxAttachment, singleChoiceMapsEveryItemToIndexZero)
     combo.onChange (2);
     EXPECT_EQ (processor.state.getRawParameterValue ("only")->load(), 0.0f);
     EXPECT_EQ (combo.getSelectedId(), 1) << "the combo shows what the parameter holds";
+}
+
+// An item past the parameter's choices clamps to the last one; when the
+// parameter already holds it nothing changes, and the combo must still go
+// back to showing it.
+TEST (InlineComboBoxAttachment, anItemPastTheChoicesShowsTheChoiceTheParameterHolds)
+{
+    PluginAudioProcessor processor;
+    SizeCombo size (processor);
+    size.combo.addItem ("256k", 5);
+    test::setParameter (processor, "captureLength", 3.0f);
+    ASSERT_TRUE (test::runMessageLoopUntil ([&] { return size.combo.getSelectedId() == 4; }));
+
+    size.combo.setSelectedId (5);
+    size.combo.onChange (5);
+    EXPECT_EQ (index (processor), 3.0f);
+    EXPECT_EQ (size.combo.getSelectedId(), 4);
 }

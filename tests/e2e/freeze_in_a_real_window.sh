@@ -17,7 +17,9 @@ done
 mkdir -p "$out"
 
 # A settings folder of its own: no stored artist name, so the first save asks.
-rm -rf "$out/stop" "$out/config" "$out/saved.tfunc"
+# The host's log goes too: the host truncates it only once it has started,
+# and a stale "editor at" line must not be read as this run's.
+rm -rf "$out/stop" "$out/config" "$out/saved.tfunc" "$out/host.log"
 export XDG_CONFIG_HOME="$out/config"
 "$host" --save-to "$out/saved.tfunc" 60 "$out/stop" > "$out/host.log" 2>&1 &
 pid=$!
@@ -33,7 +35,8 @@ wait_for() { # seconds command...
 }
 editor_shown() { grep -q '^editor at ' "$out/host.log"; }
 wait_for 20 editor_shown || { echo "the editor never appeared"; cat "$out/host.log"; exit 1; }
-read -r x y < <(sed -n 's/^editor at \([0-9-]*\) \([0-9-]*\)$/\1 \2/p' "$out/host.log")
+read -r x y < <(sed -n 's/^editor at \([0-9-]*\) \([0-9-]*\)$/\1 \2/p' "$out/host.log") \
+  || { echo "the host did not say where the editor is"; cat "$out/host.log"; exit 1; }
 
 # The share of bright pixels in the plot (the editor's top 700 x 482).
 shoot() { import -window root -crop "700x482+$x+$y" +repage "$1"; }

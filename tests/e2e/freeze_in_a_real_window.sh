@@ -3,9 +3,9 @@
 # while the demo device (tanh with noise) plays through it; Ctrl+S on the real
 # keyboard while live saves nothing; the real pointer clicks "freeze";
 # screenshots before and after must show the live cloud give way to the thin
-# fitted curve; Ctrl+S then asks for the artist's name (typed, Return) and
-# writes a preset that the sonderlith command reads back; the host must close
-# cleanly.
+# fitted curve; Ctrl+S then writes a preset (under the artist's name an
+# earlier save stored) that the sonderlith command reads back; the host must
+# close cleanly.
 # usage: freeze_in_a_real_window.sh DEMO_HOST SONDERLITH_COMMAND OUTPUT_FOLDER
 set -euo pipefail
 host="$1" command="$2" out="$3"
@@ -16,12 +16,12 @@ done
 [ -n "${DISPLAY:-}" ] || { echo "skipped: no display"; exit 77; }
 mkdir -p "$out"
 
-# A settings folder of its own: no stored artist name, so the first save asks.
-# The host's log goes too: the host truncates it only once it has started,
-# and a stale "editor at" line must not be read as this run's.
+# A settings folder of its own, holding only the artist's name; the host's old
+# log goes too (the host truncates it only once started, and a stale
+# "editor at" line must not be read as this run's).
 rm -rf "$out/stop" "$out/config" "$out/saved.tfunc" "$out/host.log"
 export XDG_CONFIG_HOME="$out/config"
-"$host" --save-to "$out/saved.tfunc" 60 "$out/stop" > "$out/host.log" 2>&1 &
+"$host" --save-to "$out/saved.tfunc" --artist "Window Test" 60 "$out/stop" > "$out/host.log" 2>&1 &
 pid=$!
 trap 'kill "$pid" 2>/dev/null || true' EXIT
 
@@ -47,8 +47,11 @@ live_cloud_shown() { shoot "$out/before.png" && above "$(bright "$out/before.png
 wait_for 20 live_cloud_shown || { echo "no live cloud on the plot"; exit 1; }
 before="$(bright "$out/before.png")"
 
-# The pointer rests over the plot, as a person's would while typing.
+# The pointer rests over the plot, as a person's would while typing, and the
+# keys go to the editor once its window has the keyboard.
 xdotool mousemove --sync $((x + 350)) $((y + 240))
+has_keyboard() { grep -q '^editor has the keyboard' "$out/host.log"; }
+wait_for 20 has_keyboard || { echo "the editor never got the keyboard"; cat "$out/host.log"; exit 1; }
 xdotool key ctrl+s
 
 # The freeze button's centre: (139 + 43 / 2, 485 + 43 / 2) in the editor.
@@ -63,16 +66,14 @@ curve_shown() {
 wait_for 20 curve_shown || { echo "the plot did not change to the fitted curve (bright share $before -> $(bright "$out/after.png"))"; exit 1; }
 echo "bright share of the plot: live $before, frozen $(bright "$out/after.png")"
 
-# Frozen: Ctrl+S opens the artist-name dialog, Return saves under that name.
+# Frozen: Ctrl+S saves.
 xdotool key ctrl+s
-xdotool type --delay 20 "Window Test"
-xdotool key Return
 saved() { [ -s "$out/saved.tfunc" ]; }
-wait_for 20 saved || { echo "Ctrl+S while frozen wrote no preset"; cat "$out/host.log"; exit 1; }
+wait_for 20 saved || { echo "Ctrl+S while frozen wrote no preset (screen: $out/no-save.png)"; import -window root "$out/no-save.png"; cat "$out/host.log"; exit 1; }
 saves="$(grep -c '^saving to ' "$out/host.log" || true)"
 [ "$saves" -eq 1 ] || { echo "expected one save (none while live), the host saved $saves times"; exit 1; }
 "$command" inspect "$out/saved.tfunc" > "$out/inspect.txt" || { echo "the saved preset does not read back"; cat "$out/inspect.txt"; exit 1; }
-grep -q "Window Test" "$out/inspect.txt" || { echo "the saved preset lacks the typed artist name"; cat "$out/inspect.txt"; exit 1; }
+grep -q "Window Test" "$out/inspect.txt" || { echo "the saved preset lacks the artist's name"; cat "$out/inspect.txt"; exit 1; }
 echo "Ctrl+S saved $(wc -c < "$out/saved.tfunc") bytes"
 
 touch "$out/stop"

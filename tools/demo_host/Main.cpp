@@ -1,4 +1,5 @@
 #include "editor/PluginProcessorEditor.h"
+#include "persistence/UserSettings.h"
 #include "plugin/PluginAudioProcessor.h"
 #include "tools/hosting/BareXServer.h"
 #include "tools/measurement/DemoDevice.h"
@@ -8,13 +9,14 @@
 #include <iostream>
 #include <thread>
 
-// sonderlith-demo-host [--save-to FILE] SECONDS [STOP_FILE]: a minimal host of
+// sonderlith-demo-host [--save-to FILE] [--artist NAME] SECONDS [STOP_FILE]: a minimal host of
 // our own, running the plug-in's code in its own process the way a standalone
 // wrapper does. Opens the plug-in's editor in a top-level window at the
 // screen's top-left corner while the demo device (tanh with some noise) plays
 // through the plug-in in real time on an audio thread, then closes after
 // SECONDS or as soon as STOP_FILE exists. With --save-to, a save (Ctrl+S or the
-// save button) writes FILE instead of showing the file chooser.
+// save button) writes FILE instead of showing the file chooser; --artist
+// stores the artist's name first, as an earlier save would have.
 namespace
 {
 class HostWindow : public juce::DocumentWindow
@@ -49,6 +51,29 @@ private:
     }
 
     juce::File file;
+};
+
+// Gives the editor the keyboard, as a host does when its window comes to the
+// front: a window not yet mapped by the display cannot take the focus, so
+// this asks again until it has it, then says so once.
+class KeyboardFocusKeeper : private juce::Timer
+{
+public:
+    explicit KeyboardFocusKeeper (juce::Component& c) : component (c) { startTimer (50); }
+
+private:
+    void timerCallback() override
+    {
+        if (component.hasKeyboardFocus (true))
+        {
+            std::cout << "editor has the keyboard" << std::endl;
+            stopTimer();
+            return;
+        }
+        component.grabKeyboardFocus();
+    }
+
+    juce::Component& component;
 };
 
 class AudioThread
@@ -100,16 +125,24 @@ int main (int argc, char** argv)
     for (int i = 1; i < argc; ++i)
         args.add (argv[i]);
     juce::File saveTo;
+    juce::String artist;
     if (const auto at = args.indexOf ("--save-to"); at >= 0 && at + 1 < args.size())
     {
         saveTo = juce::File::getCurrentWorkingDirectory().getChildFile (args[at + 1]);
         args.removeRange (at, 2);
     }
+    if (const auto at = args.indexOf ("--artist"); at >= 0 && at + 1 < args.size())
+    {
+        artist = args[at + 1];
+        args.removeRange (at, 2);
+    }
     if (args.size() != 1 && args.size() != 2)
     {
-        std::cerr << "usage: sonderlith-demo-host [--save-to FILE] SECONDS [STOP_FILE]\n";
+        std::cerr << "usage: sonderlith-demo-host [--save-to FILE] [--artist NAME] SECONDS [STOP_FILE]\n";
         return 2;
     }
+    if (artist.isNotEmpty())
+        saveArtistName (artist); // as if an earlier save had asked for it
     prepareBareXServer();
     juce::ScopedJuceInitialiser_GUI juce;
     PluginAudioProcessor plugin;
@@ -140,7 +173,7 @@ int main (int argc, char** argv)
                 chosen (saveTo);
             };
         HostWindow window (editor);
-        editor->grabKeyboardFocus();
+        const KeyboardFocusKeeper keyboard (*editor);
         const auto at = editor->getScreenPosition();
         std::cout << "editor at " << at.x << " " << at.y << std::endl;
 

@@ -224,6 +224,16 @@ TEST_F (Files, badInputsFailClearlyAndWriteNothing)
                            Case { { "measure", "--demo", "tanh", "--smoothing", "500", "-o", out }, 2, "--smoothing" },
                            Case { { "measure", "--demo", "tanh", "--bogus", "-o", out }, 2, "Unknown option" },
                            Case { { "measure", "-o", out }, 2, "exactly one input" },
+                           Case { { "measure", "--xy", path ("x.wav"), "--xy", path ("few.wav"), "-o", out }, 2, "--xy is given twice" },
+                           Case { { "measure", "--demo", "tanh", "-o", out, "--output", path ("b.tfunc") }, 2, "--output is given twice" },
+                           Case { { "measure", "--xy", path ("x.wav"), "--noise-db", "-40", "-o", out }, 2, "go with --demo" },
+                           Case { { "measure", "--xy", path ("x.wav"), "--png", path ("x.wav"), "-o", out }, 2, "--png writes a .png file" },
+                           Case { { "measure", "--demo", "tanh", "-o", path ("curve.png") }, 2, "-o writes a .tfunc file" },
+                           Case { { "measure", "--demo", "tanh", "-o", out, "--json", path ("curve.csv") }, 2, "--json writes a .json file" },
+                           Case { { "measure", "--x", path ("x.png"), "--y", path ("short.wav"), "--png", path ("x.png"), "-o", out }, 2,
+                                  "would overwrite" },
+                           Case { { "measure", "--demo", "tanh", "--csv", path ("a.csv"), "--png", path ("a.png"), "-o", out,
+                                    "--json", path ("a.json"), "--artist", "x", "--artist", "y" }, 2, "--artist is given twice" },
                            Case { { "frobnicate" }, 2, "Unknown command" } })
     {
         const auto run = sonderlith (c.arguments);
@@ -236,6 +246,23 @@ TEST_F (Files, badInputsFailClearlyAndWriteNothing)
     const auto inspected = sonderlith ({ "inspect", path ("broken.tfunc") });
     EXPECT_EQ (inspected.code, 1);
     EXPECT_TRUE (inspected.err.isNotEmpty());
+
+    const auto wav = sonderlith ({ "inspect", path ("x.wav") });
+    EXPECT_EQ (wav.code, 1);
+    EXPECT_TRUE (wav.err.contains ("x.wav is not a Sonderlith preset")) << wav.err;
+    EXPECT_FALSE (wav.err.contains ("ValueTree")) << "no toolkit internals";
+}
+
+TEST (CommandLine, everySubcommandHasHelp)
+{
+    for (const auto* command : { "measure", "inspect", "host-check" })
+        for (const auto& arguments : { juce::StringArray { command, "--help" }, juce::StringArray { command, "-h" }, juce::StringArray { "help", command } })
+        {
+            const auto run = sonderlith (arguments);
+            EXPECT_EQ (run.code, 0) << arguments.joinIntoString (" ") << ": " << run.err;
+            EXPECT_TRUE (run.out.contains (juce::String ("sonderlith ") + command)) << arguments.joinIntoString (" ");
+            EXPECT_FALSE (run.out.contains (juce::String (command) == "measure" ? "inspect FILE" : "measure (")) << "only that command's usage";
+        }
 }
 
 TEST (Inspect, goldenPresetFiles)

@@ -5,6 +5,9 @@
 #include "tools/measurement/Measurement.h"
 
 #include <cmath>
+#include <optional>
+#include <string>
+#include <vector>
 
 namespace
 {
@@ -47,11 +50,50 @@ juce::File fileArgument (const juce::String& path)
     return juce::File::isAbsolutePath (path) ? juce::File (path) : juce::File::getCurrentWorkingDirectory().getChildFile (path);
 }
 
+// Each output has one kind of file; an output may not replace an input (the
+// recording) or another output. Checked before any work is done.
+juce::String checkOutputs (const MeasureOptions& o)
+{
+    struct Output
+    {
+        const char* option;
+        juce::File file;
+        const char* extension;
+    };
+    const Output outputs[] = { { "-o", o.presetFile, ".tfunc" }, { "--csv", o.csvFile, ".csv" }, { "--json", o.jsonFile, ".json" },
+                               { "--png", o.pngFile, ".png" } };
+    std::vector<juce::File> taken { o.xFile, o.yFile, o.xyFile };
+    for (const auto& output : outputs)
+    {
+        if (output.file == juce::File())
+            continue;
+        if (! output.file.hasFileExtension (output.extension))
+            return juce::String (output.option) + " writes a " + output.extension + " file, not '" + output.file.getFileName() + "'";
+        for (const auto& other : taken)
+            if (other != juce::File() && other == output.file)
+                return juce::String (output.option) + " would overwrite " + output.file.getFullPathName() + ", which is already an input or another output";
+        taken.push_back (output.file);
+    }
+    return {};
+}
+
 bool parseMeasure (Arguments& a, MeasureOptions& o)
 {
+    juce::StringArray seen;
+    bool demoSettingGiven = false;
+    std::optional<std::string> demoDevice;
+    DemoSettings demoSettings;
     while (a.more() && a.error.isEmpty())
     {
         const auto option = a.take();
+        const auto canonical = option == "--output" ? juce::String ("-o") : option;
+        if (seen.contains (canonical))
+        {
+            a.error = option + " is given twice";
+            break;
+        }
+        seen.add (canonical);
+        demoSettingGiven = demoSettingGiven || option == "--noise-db" || option == "--delay";
         if (option == "--x")
             o.xFile = fileArgument (a.value (option));
         else if (option == "--y")
@@ -65,19 +107,16 @@ bool parseMeasure (Arguments& a, MeasureOptions& o)
         }
         else if (option == "--demo")
         {
-            o.demo = o.demo.value_or (DemoSettings {});
-            o.demo->device = a.value (option).toStdString();
+            demoDevice = a.value (option).toStdString();
         }
         else if (option == "--noise-db")
         {
-            o.demo = o.demo.value_or (DemoSettings {});
-            o.demo->noiseDecibels = a.number (option, -200.0, 0.0);
+            demoSettings.noiseDecibels = a.number (option, -200.0, 0.0);
         }
         else if (option == "--delay")
         {
-            o.demo = o.demo.value_or (DemoSettings {});
             if (auto d = a.number (option, 0.0, 4096.0))
-                o.demo->delaySamples = *d;
+                demoSettings.delaySamples = *d;
         }
         else if (option == "--algorithm")
         {
@@ -127,6 +166,16 @@ bool parseMeasure (Arguments& a, MeasureOptions& o)
     }
     if (a.error.isNotEmpty())
         return false;
+    if (demoDevice)
+    {
+        o.demo = demoSettings;
+        o.demo->device = *demoDevice;
+    }
+    else if (demoSettingGiven)
+    {
+        a.error = "--noise-db and --delay shape the built-in device: they go with --demo";
+        return false;
+    }
 
     const auto fromFiles = o.xFile != juce::File() || o.yFile != juce::File();
     const auto sources = (fromFiles ? 1 : 0) + (o.xyFile != juce::File() ? 1 : 0) + (o.demo ? 1 : 0);
@@ -134,8 +183,12 @@ bool parseMeasure (Arguments& a, MeasureOptions& o)
         a.error = "Give exactly one input: --x and --y, --xy, or --demo";
     else if (fromFiles && (o.xFile == juce::File() || o.yFile == juce::File()))
         a.error = "--x and --y go together";
+    else
+        a.error = checkOutputs (o);
     return a.error.isEmpty();
 }
+
+bool asksForHelp (const Arguments& a) { return a.words.contains ("--help") || a.words.contains ("-h"); }
 
 int measureCommand (Arguments& a, juce::String& out, juce::String& err, std::function<void (const juce::String&)> progress)
 {
@@ -194,6 +247,11 @@ int inspectCommand (Arguments& a, juce::String& out, juce::String& err)
         return 1;
     }
     const auto tree = parsePresetBytes (bytes.getData(), bytes.getSize());
+    if (! tree.isValid())
+    {
+        err << file.getFileName() << " is not a Sonderlith preset (.tfunc): no preset data in it\n";
+        return 1;
+    }
     const auto read = readTransferFunctionPreset (tree);
     if (! read.ok)
     {
@@ -240,22 +298,35 @@ int hostCheckCommand (Arguments& a, juce::String& out, juce::String& err)
 }
 } // namespace
 
-juce::String usageText()
+juce::String usageText (const juce::String& command)
 {
-    return "usage:\n"
-           "  sonderlith measure (--x IN.wav --y OUT.wav [--channel N] | --xy FILE | --demo tanh|hardclip|asym|hysteresis\n"
-           "                     [--noise-db DB] [--delay SAMPLES]) [--algorithm mean|odr] [--length 16k|32k|64k|128k]\n"
-           "                     [--smoothing 1..100] [--latency-x S] [--latency-y S] [--auto-latency] [--artist NAME]\n"
-           "                     [-o FILE.tfunc] [--csv FILE] [--json FILE] [--png FILE]\n"
-           "  sonderlith inspect FILE.tfunc [--png FILE]\n"
-           "  sonderlith host-check PATH/Sonderlith.vst3\n"
-           "  sonderlith --version\n";
+    const std::pair<const char*, const char*> usages[] = {
+        { "measure", "  sonderlith measure (--x IN.wav --y OUT.wav [--channel N] | --xy FILE | --demo tanh|hardclip|asym|hysteresis\n"
+                     "                     [--noise-db DB] [--delay SAMPLES]) [--algorithm mean|odr] [--length 16k|32k|64k|128k]\n"
+                     "                     [--smoothing 1..100] [--latency-x S] [--latency-y S] [--auto-latency] [--artist NAME]\n"
+                     "                     [-o FILE.tfunc] [--csv FILE.csv] [--json FILE.json] [--png FILE.png]\n" },
+        { "inspect", "  sonderlith inspect FILE.tfunc [--png FILE.png]\n" },
+        { "host-check", "  sonderlith host-check PATH/Sonderlith.vst3\n" },
+        { "--version", "  sonderlith --version\n" },
+    };
+    juce::String text = "usage:\n";
+    for (const auto& [name, usage] : usages)
+        if (command.isEmpty() || command == name)
+            text << usage;
+    return text;
 }
 
 int runCommandLine (const juce::StringArray& arguments, juce::String& out, juce::String& err, std::function<void (const juce::String&)> progress)
 {
     Arguments a { arguments };
     const auto command = a.more() ? a.take() : juce::String();
+    if (command == "help" && a.more())
+        return runCommandLine ({ a.take(), "--help" }, out, err, std::move (progress));
+    if ((command == "measure" || command == "inspect" || command == "host-check") && asksForHelp (a))
+    {
+        out << usageText (command);
+        return 0;
+    }
     if (command == "measure")
         return measureCommand (a, out, err, std::move (progress));
     if (command == "inspect")

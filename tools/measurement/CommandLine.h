@@ -4,10 +4,11 @@
 
 #include <functional>
 
-// The `sonderlith` command: "measure" and "inspect". Returns the exit code;
+// The `sonderlith` command: "measure", "inspect", "host-check", "help". Returns the exit code;
 // what it prints goes to `out` and `err` (main writes them to the streams).
 // `progress`, when given, hears the stages of long work as they begin.
 int runCommandLine (const juce::StringArray& arguments, juce::String& out, juce::String& err,
                     std::function<void (const juce::String&)> progress = {});
 
-juce::String usageText();
+// The usage of one subcommand, or of all when none is named.
+juce::String usageText (const juce::String& command = {});

@@ -237,7 +237,11 @@ juce::String reportAsText (const MeasureOutcome& outcome)
     row ("hysteresis width", juce::String (r.hysteresisWidth, 4));
     row ("repeatability", juce::String (r.repeatability, 4));
     if (outcome.estimatedDelay)
-        row ("estimated delay", juce::String (*outcome.estimatedDelay, 3) + " samples (Y behind X)");
+    {
+        // Rounded first, so a delay of -0.0001 does not print as "-0.000".
+        const auto delay = std::round (*outcome.estimatedDelay * 1000.0) / 1000.0 + 0.0;
+        row ("estimated delay", juce::String (delay, 3) + " samples (Y behind X)");
+    }
     row ("latency x / y", juce::String (r.latencyX, 3) + " / " + juce::String (r.latencyY, 3) + " samples");
     return text;
 }

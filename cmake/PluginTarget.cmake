@@ -96,11 +96,20 @@ target_compile_definitions(Sonderlith PUBLIC
     JUCE_WEB_BROWSER=0
     JUCE_USE_CURL=1
     JUCE_VST3_CAN_REPLACE_VST2=0
-    JUCE_USE_FLAC=0
-    JUCE_USE_OGGVORBIS=0
+    # Debian's JUCE has no bundled codecs: FLAC and Ogg Vorbis come from the
+    # system's libFLAC and libvorbis.
+    JUCE_USE_FLAC=1
+    JUCE_INCLUDE_FLAC_CODE=0
+    JUCE_USE_OGGVORBIS=1
+    JUCE_INCLUDE_OGGVORBIS_CODE=0
     JUCE_STRICT_REFCOUNTEDPOINTER=1)
 
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(SONDERLITH_CODECS REQUIRED IMPORTED_TARGET flac vorbisenc vorbisfile vorbis ogg)
+
 target_link_libraries(Sonderlith
+    PUBLIC
+        PkgConfig::SONDERLITH_CODECS
     PRIVATE
         juce::juce_recommended_config_flags
         juce::juce_recommended_warning_flags

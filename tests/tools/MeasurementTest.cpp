@@ -44,7 +44,8 @@ double largestError (const std::vector<double>& table, const std::function<doubl
     return largest;
 }
 
-void writeWav (const juce::File& file, const std::vector<std::vector<double>>& channels, double sampleRate)
+void writeAudio (juce::AudioFormat& format, const juce::File& file, const std::vector<std::vector<double>>& channels, double sampleRate,
+                 int bits, int quality = 0)
 {
     file.deleteFile();
     juce::AudioBuffer<float> buffer ((int) channels.size(), (int) channels[0].size());
@@ -52,10 +53,15 @@ void writeWav (const juce::File& file, const std::vector<std::vector<double>>& c
         for (size_t i = 0; i < channels[c].size(); ++i)
             buffer.setSample ((int) c, (int) i, (float) channels[c][i]);
     auto* stream = new juce::FileOutputStream (file);
-    juce::WavAudioFormat wav;
-    std::unique_ptr<juce::AudioFormatWriter> writer (wav.createWriterFor (stream, sampleRate, (unsigned int) channels.size(), 32, {}, 0));
-    ASSERT_NE (writer, nullptr); // owns the stream from here
+    std::unique_ptr<juce::AudioFormatWriter> writer (format.createWriterFor (stream, sampleRate, (unsigned int) channels.size(), bits, {}, quality));
+    ASSERT_NE (writer, nullptr) << file.getFileName(); // owns the stream from here
     writer->writeFromAudioSampleBuffer (buffer, 0, buffer.getNumSamples());
+}
+
+void writeWav (const juce::File& file, const std::vector<std::vector<double>>& channels, double sampleRate)
+{
+    juce::WavAudioFormat wav;
+    writeAudio (wav, file, channels, sampleRate, 32);
 }
 
 struct Files : ::testing::Test
@@ -219,7 +225,8 @@ TEST_F (Files, badInputsFailClearlyAndWriteNothing)
                            Case { { "measure", "--x", path ("x.wav"), "--y", path ("y44.wav"), "-o", out }, 1, "differ in sample rate" },
                            Case { { "measure", "--xy", path ("silent.wav"), "-o", out }, 1, "No signal at the device input" },
                            Case { { "measure", "--xy", path ("few.wav"), "-o", out }, 1, "Too few pairs" },
-                           Case { { "measure", "--xy", path ("junk.wav"), "-o", out }, 1, "Cannot read audio file" },
+                           Case { { "measure", "--xy", path ("junk.wav"), "-o", out }, 1, "not audio in a format this command reads (*.wav" },
+                           Case { { "measure", "--xy", path ("missing.wav"), "-o", out }, 1, "there is no such file" },
                            Case { { "measure", "--xy", path ("x.wav"), "-o", out }, 1, "has no channel 2" },
                            Case { { "measure", "--demo", "tanh", "--smoothing", "500", "-o", out }, 2, "--smoothing" },
                            Case { { "measure", "--demo", "tanh", "--bogus", "-o", out }, 2, "Unknown option" },
@@ -280,4 +287,29 @@ TEST (CommandLine, versionIsTheProductRelease)
     const auto run = sonderlith ({ "--version" });
     EXPECT_EQ (run.code, 0);
     EXPECT_EQ (run.out, juce::String ("sonderlith ") + currentReleaseVersion + "\n");
+}
+
+// FLAC and Ogg Vorbis recordings are read through the system's codecs; the
+// lossless one measures as the WAV does.
+TEST_F (Files, flacAndOggRecordingsAreMeasured)
+{
+    const auto capture = playDemoDevice ({ "tanh", 48000.0, 997.0, 70000 });
+    juce::FlacAudioFormat flac;
+    juce::OggVorbisAudioFormat ogg;
+    writeAudio (flac, folder.getChildFile ("xy.flac"), { capture.x, capture.y }, 48000.0, 24);
+    writeAudio (ogg, folder.getChildFile ("xy.ogg"), { capture.x, capture.y }, 48000.0, 16, ogg.getQualityOptions().size() - 1);
+    writeWav (folder.getChildFile ("xy.wav"), { capture.x, capture.y }, 48000.0);
+
+    auto residual = [this] (const char* name)
+    {
+        const auto json = folder.getChildFile (juce::String (name) + ".json");
+        const auto run = sonderlith ({ "measure", "--xy", folder.getChildFile (name).getFullPathName(), "--json", json.getFullPathName() });
+        EXPECT_EQ (run.code, 0) << name << ": " << run.err;
+        const auto report = juce::JSON::parse (json.loadFileAsString());
+        EXPECT_EQ ((int) report.getProperty ("pairsUsed", 0), 65536) << name;
+        return (double) report.getProperty ("residualRms", 1.0);
+    };
+    const auto fromWav = residual ("xy.wav");
+    EXPECT_NEAR (residual ("xy.flac"), fromWav, 1.0e-4) << "24-bit FLAC is as good as the float WAV here";
+    EXPECT_LT (residual ("xy.ogg"), 0.05) << "lossy, but the curve is there";
 }

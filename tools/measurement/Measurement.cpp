@@ -30,7 +30,11 @@ Channel readChannel (const juce::File& file, int channel)
     std::unique_ptr<juce::AudioFormatReader> reader (formats.createReaderFor (file));
     if (reader == nullptr)
     {
-        result.error = "Cannot read audio file: " + file.getFullPathName();
+        if (! file.existsAsFile())
+            result.error = "Cannot read audio file " + file.getFullPathName() + ": there is no such file";
+        else
+            result.error = "Cannot read audio file " + file.getFullPathName() + ": not audio in a format this command reads ("
+                           + formats.getWildcardForAllFormats().replace (";", ", ") + ")";
         return result;
     }
     if (channel < 0 || channel >= (int) reader->numChannels)

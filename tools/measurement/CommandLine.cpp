@@ -200,6 +200,8 @@ int measureCommand (Arguments& a, juce::String& out, juce::String& err, std::fun
         return 2;
     }
     const auto outcome = measure (options);
+    for (const auto& notice : outcome.notices)
+        err << "note: " << notice << "\n";
     if (! outcome.ok)
     {
         err << outcome.error << "\n";

@@ -55,7 +55,8 @@ Channel readChannel (const juce::File& file, int channel)
     return result;
 }
 
-bool loadCapture (const MeasureOptions& o, std::vector<double>& x, std::vector<double>& y, double& sampleRate, juce::String& error)
+bool loadCapture (const MeasureOptions& o, std::vector<double>& x, std::vector<double>& y, double& sampleRate, juce::String& error,
+                  juce::StringArray& notices)
 {
     if (o.demo)
     {
@@ -90,16 +91,21 @@ bool loadCapture (const MeasureOptions& o, std::vector<double>& x, std::vector<d
             error = c->error;
             return false;
         }
-    if (cx.samples.size() != cy.samples.size())
-    {
-        error = "X and Y differ in length (" + juce::String ((juce::int64) cx.samples.size()) + " and "
-                + juce::String ((juce::int64) cy.samples.size()) + " samples)";
-        return false;
-    }
+    // Rates first: recordings at different rates are not one capture, whatever their lengths.
     if (! juce::exactlyEqual (cx.sampleRate, cy.sampleRate))
     {
         error = "X and Y differ in sample rate (" + juce::String (cx.sampleRate) + " and " + juce::String (cy.sampleRate) + " Hz)";
         return false;
+    }
+    // Both start together; a device's delay or a longer take leaves extra at the end.
+    if (cx.samples.size() != cy.samples.size())
+    {
+        const auto common = std::min (cx.samples.size(), cy.samples.size());
+        notices.add ("X and Y differ in length (" + juce::String ((juce::int64) cx.samples.size()) + " and "
+                     + juce::String ((juce::int64) cy.samples.size()) + " samples): using their common first "
+                     + juce::String ((juce::int64) common) + " samples");
+        cx.samples.resize (common);
+        cy.samples.resize (common);
     }
     x = std::move (cx.samples);
     y = std::move (cy.samples);
@@ -118,7 +124,7 @@ MeasureOutcome measure (const MeasureOptions& o)
     MeasureOutcome outcome;
     std::vector<double> x, y;
     stage ("reading the capture");
-    if (! loadCapture (o, x, y, outcome.sampleRate, outcome.error))
+    if (! loadCapture (o, x, y, outcome.sampleRate, outcome.error, outcome.notices))
         return outcome;
 
     if (std::none_of (x.begin(), x.end(), [] (double v) { return std::isfinite (v) && v != 0.0; }))

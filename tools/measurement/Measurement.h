@@ -38,6 +38,7 @@ struct MeasureOutcome
     double sampleRate = 0.0;
     std::vector<double> alignedX, alignedY; // the pairs fitted
     std::optional<double> estimatedDelay;   // with autoLatency: Y behind X, samples
+    juce::StringArray notices;              // what was adapted on the way, for the user
 };
 
 // Reads or plays the capture, fits it and describes it. Writes nothing.

@@ -16,7 +16,7 @@ PACKAGES=(build-essential cmake ninja-build pkg-config dpkg-dev
   libxinerama-dev libxcursor-dev zlib1g-dev libpng-dev libjpeg-dev
   libcurl4-openssl-dev libgtest-dev libbenchmark-dev ccache
   xvfb xauth clang libclang-rt-14-dev
-  libflac-dev libvorbis-dev
+  libflac-dev libvorbis-dev libfftw3-dev
   python3-numpy python3-scipy xdotool imagemagick ardour)
 
 log() { echo "bootstrap: $*" >&2; }

@@ -37,11 +37,14 @@ struct Arguments
     }
 };
 
-std::optional<int> lengthFromText (const juce::String& text)
+// The plug-in's capture lengths, or "all" (an empty length).
+std::optional<std::optional<int>> lengthFromText (const juce::String& text)
 {
+    if (text == "all")
+        return std::optional<int>();
     for (const auto& [name, pairs] : { std::pair { "16k", 16384 }, std::pair { "32k", 32768 }, std::pair { "64k", 65536 }, std::pair { "128k", 131072 } })
         if (text == name)
-            return pairs;
+            return std::optional<int> (pairs);
     return std::nullopt;
 }
 
@@ -80,7 +83,7 @@ juce::String checkOutputs (const MeasureOptions& o)
 bool parseMeasure (Arguments& a, MeasureOptions& o)
 {
     juce::StringArray seen;
-    bool demoSettingGiven = false;
+    bool demoSettingGiven = false, latencyGiven = false;
     std::optional<std::string> demoDevice;
     DemoSettings demoSettings;
     while (a.more() && a.error.isEmpty())
@@ -93,7 +96,8 @@ bool parseMeasure (Arguments& a, MeasureOptions& o)
             break;
         }
         seen.add (canonical);
-        demoSettingGiven = demoSettingGiven || option == "--noise-db" || option == "--delay";
+        demoSettingGiven = demoSettingGiven || option == "--noise-db" || option == "--demo-delay";
+        latencyGiven = latencyGiven || option == "--delay" || option == "--latency-x" || option == "--latency-y";
         if (option == "--x")
             o.xFile = fileArgument (a.value (option));
         else if (option == "--y")
@@ -113,18 +117,33 @@ bool parseMeasure (Arguments& a, MeasureOptions& o)
         {
             demoSettings.noiseDecibels = a.number (option, -200.0, 0.0);
         }
-        else if (option == "--delay")
+        else if (option == "--demo-delay")
         {
-            if (auto d = a.number (option, 0.0, 4096.0))
+            if (auto d = a.number (option, 0.0, 100000.0))
                 demoSettings.delaySamples = *d;
         }
+        else if (option == "--delay")
+        {
+            o.delay = a.number (option, -1.0e7, 1.0e7);
+        }
+        else if (option == "--start")
+        {
+            if (auto t = a.number (option, 0.0, 1.0e6))
+                o.start = *t;
+        }
+        else if (option == "--duration")
+        {
+            o.duration = a.number (option, 0.001, 1.0e6);
+        }
+        else if (option == "--force")
+            o.force = true;
         else if (option == "--algorithm")
         {
             const auto name = a.value (option).toLowerCase();
-            if (name == "mean" || name == "odr")
-                o.algorithm = name == "mean" ? CaptureAlgorithm::Mean : CaptureAlgorithm::ODR;
+            if (name == "auto" || name == "mean" || name == "odr")
+                o.algorithm = name == "auto" ? MeasureAlgorithm::automatic : name == "mean" ? MeasureAlgorithm::mean : MeasureAlgorithm::odr;
             else if (a.error.isEmpty())
-                a.error = "--algorithm is mean or odr, not '" + name + "'";
+                a.error = "--algorithm is auto, mean or odr, not '" + name + "'";
         }
         else if (option == "--length")
         {
@@ -132,7 +151,7 @@ bool parseMeasure (Arguments& a, MeasureOptions& o)
             if (auto pairs = lengthFromText (text))
                 o.length = *pairs;
             else if (a.error.isEmpty())
-                a.error = "--length is 16k, 32k, 64k or 128k, not '" + text + "'";
+                a.error = "--length is all, 16k, 32k, 64k or 128k, not '" + text + "'";
         }
         else if (option == "--smoothing")
         {
@@ -173,7 +192,12 @@ bool parseMeasure (Arguments& a, MeasureOptions& o)
     }
     else if (demoSettingGiven)
     {
-        a.error = "--noise-db and --delay shape the built-in device: they go with --demo";
+        a.error = "--noise-db and --demo-delay shape the built-in device: they go with --demo";
+        return false;
+    }
+    if (o.autoLatency && latencyGiven)
+    {
+        a.error = "--auto-latency finds the delay itself: leave out --delay, --latency-x and --latency-y";
         return false;
     }
 
@@ -215,11 +239,14 @@ int measureCommand (Arguments& a, juce::String& out, juce::String& err, std::fun
         err << writeError << "\n";
         return 1;
     }
-    out << reportAsText (outcome);
+    out << reportAsText (options, outcome);
+    const auto withheld = curveIsWithheld (options, outcome);
     for (const auto& file : { options.presetFile, options.pngFile, options.csvFile, options.jsonFile })
-        if (file != juce::File())
+        if (file != juce::File() && ! (withheld && (file == options.presetFile || file == options.csvFile)))
             out << "wrote " << file.getFullPathName() << "\n";
-    return 0;
+    if (withheld && (options.presetFile != juce::File() || options.csvFile != juce::File()))
+        err << "The measurement failed: no preset or CSV written (--force writes them anyway)\n";
+    return outcome.judgement.verdict == Verdict::failed ? 3 : 0;
 }
 
 int inspectCommand (Arguments& a, juce::String& out, juce::String& err)
@@ -303,10 +330,24 @@ int hostCheckCommand (Arguments& a, juce::String& out, juce::String& err)
 juce::String usageText (const juce::String& command)
 {
     const std::pair<const char*, const char*> usages[] = {
-        { "measure", "  sonderlith measure (--x IN.wav --y OUT.wav [--channel N] | --xy FILE | --demo tanh|hardclip|asym|hysteresis\n"
-                     "                     [--noise-db DB] [--delay SAMPLES]) [--algorithm mean|odr] [--length 16k|32k|64k|128k]\n"
-                     "                     [--smoothing 1..100] [--latency-x S] [--latency-y S] [--auto-latency] [--artist NAME]\n"
-                     "                     [-o FILE.tfunc] [--csv FILE.csv] [--json FILE.json] [--png FILE.png]\n" },
+        { "measure",
+          "  sonderlith measure (--x IN.wav --y OUT.wav [--channel N] | --xy FILE | --demo tanh|hardclip|asym|hysteresis\n"
+          "                     [--noise-db DB] [--demo-delay SAMPLES]) [--algorithm auto|mean|odr] [--length all|16k|32k|64k|128k]\n"
+          "                     [--start SECONDS] [--duration SECONDS] [--smoothing 1..100] [--delay SAMPLES | --auto-latency]\n"
+          "                     [--latency-x S] [--latency-y S] [--force] [--artist NAME]\n"
+          "                     [-o FILE.tfunc] [--csv FILE.csv] [--json FILE.json] [--png FILE.png]\n"
+          "    X is the device's input, Y its output (WAV, AIFF, FLAC or Ogg Vorbis; --xy: left X, right Y).\n"
+          "    --algorithm    auto (default) fits recordings of any material; mean and odr are the plug-in's estimators\n"
+          "    --length       all (default) uses every pair of the window; 16k..128k take the newest pairs, as a freeze does\n"
+          "    --start, --duration  the window of the recording to measure, in seconds\n"
+          "    --delay S      Y lags X by S samples (negative: Y leads); taken out before fitting\n"
+          "    --auto-latency finds that delay itself, within a second either way\n"
+          "    --latency-x S  the plug-in's parameter: delays X by S (0..512), the same as --delay S\n"
+          "    --latency-y S  the plug-in's parameter: delays Y by S (0..512), the same as --delay -S\n"
+          "    --demo-delay S the built-in device's own delay (Y behind X)\n"
+          "    --force        write the preset and CSV even when the verdict is \"failed\"\n"
+          "    Exit codes: 0 good or doubtful, 1 cannot read, fit or write, 2 wrong usage, 3 verdict \"failed\".\n"
+          "    Example: sonderlith measure --x dry.wav --y wet.flac --delay 37 -o amp.tfunc\n" },
         { "inspect", "  sonderlith inspect FILE.tfunc [--png FILE.png]\n" },
         { "host-check", "  sonderlith host-check PATH/Sonderlith.vst3\n" },
         { "--version", "  sonderlith --version\n" },

@@ -1,118 +1,298 @@
 #include "tools/measurement/Measurement.h"
 
-#include "tools/measurement/MeasurementPicture.h"
-
+#include "dialogs/ReleaseVersion.h"
 #include "dsp/CaptureAlignment.h"
+#include "dsp/RecordingEstimator.h"
 #include "dsp/TransferFunctionEstimator.h"
 #include "persistence/SafeFileWrite.h"
-#include "tools/measurement/DelayEstimate.h"
 #include "persistence/TransferFunctionPreset.h"
-
-#include <juce_audio_formats/juce_audio_formats.h>
+#include "tools/measurement/MeasurementPicture.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace
 {
-struct Channel
+constexpr size_t minimumPairs = 1024;
+constexpr size_t memoryBlock = 1 << 16;
+
+struct Window
 {
-    std::vector<double> samples;
-    double sampleRate = 0.0;
-    juce::String error;
+    juce::int64 start = 0, end = 0;
 };
 
-Channel readChannel (const juce::File& file, int channel)
-{
-    Channel result;
-    juce::AudioFormatManager formats;
-    formats.registerBasicFormats();
-    std::unique_ptr<juce::AudioFormatReader> reader (formats.createReaderFor (file));
-    if (reader == nullptr)
-    {
-        if (! file.existsAsFile())
-            result.error = "Cannot read audio file " + file.getFullPathName() + ": there is no such file";
-        else
-            result.error = "Cannot read audio file " + file.getFullPathName() + ": not audio in a format this command reads ("
-                           + formats.getWildcardForAllFormats().replace (";", ", ") + ")";
-        return result;
-    }
-    if (channel < 0 || channel >= (int) reader->numChannels)
-    {
-        result.error = file.getFileName() + " has no channel " + juce::String (channel + 1);
-        return result;
-    }
-    if (reader->lengthInSamples > (juce::int64) 100'000'000)
-    {
-        result.error = file.getFileName() + " is too long";
-        return result;
-    }
-    const auto length = (int) reader->lengthInSamples;
-    juce::AudioBuffer<float> buffer ((int) reader->numChannels, juce::jmax (1, length));
-    reader->read (&buffer, 0, length, 0, true, true);
-    result.samples.assign (buffer.getReadPointer (channel), buffer.getReadPointer (channel) + length);
-    result.sampleRate = reader->sampleRate;
-    return result;
-}
-
-bool loadCapture (const MeasureOptions& o, std::vector<double>& x, std::vector<double>& y, double& sampleRate, juce::String& error,
-                  juce::StringArray& notices)
+std::unique_ptr<CaptureSource> openCapture (const MeasureOptions& o, juce::String& error, juce::StringArray& notices)
 {
     if (o.demo)
     {
         auto settings = *o.demo;
-        settings.pairs = juce::jmax (settings.pairs, o.length + 4096);
+        if (o.length)
+            settings.pairs = std::max (settings.pairs, *o.length + 4096);
         auto capture = playDemoDevice (settings);
         if (capture.x.empty())
         {
             error = "Unknown demo device: " + juce::String (settings.device);
+            return {};
+        }
+        return CaptureSource::fromMemory (std::move (capture.x), std::move (capture.y), settings.sampleRate,
+                                          "built-in device \"" + juce::String (settings.device) + "\"");
+    }
+    if (o.xyFile != juce::File())
+        return CaptureSource::openStereo (o.xyFile, error, notices);
+    return CaptureSource::openFiles (o.xFile, o.yFile, o.channel, error, notices);
+}
+
+juce::String seconds (double s) { return juce::String (s, 3) + " s"; }
+
+bool chooseWindow (const MeasureOptions& o, const CaptureSource& source, Window& w, juce::String& error)
+{
+    const auto rate = source.sampleRate();
+    w.start = (juce::int64) std::llround (o.start * rate);
+    if (w.start >= source.length())
+    {
+        error = "--start " + seconds (o.start) + " is past the end of the recording (" + seconds ((double) source.length() / rate) + ")";
+        return false;
+    }
+    w.end = o.duration ? std::min (source.length(), w.start + (juce::int64) std::llround (*o.duration * rate)) : source.length();
+    return true;
+}
+
+// The loudest of a few stretches of X (a recording may open with silence),
+// long enough for every lag up to a second to keep most of its overlap.
+DelayEstimate estimateCaptureDelay (const CaptureSource& source, Window w)
+{
+    const auto maximumLag = (int) std::ceil (source.sampleRate());
+    const auto span = w.end - w.start;
+    const auto excerpt = std::min<juce::int64> (span, std::max<juce::int64> (1 << 18, 8 * (juce::int64) maximumLag));
+    const auto candidates = span > excerpt ? 8 : 1;
+    std::vector<double> x ((size_t) excerpt), y ((size_t) excerpt);
+    auto best = w.start;
+    double loudest = -1.0;
+    for (int c = 0; c < candidates; ++c)
+    {
+        const auto at = w.start + (candidates > 1 ? (span - excerpt) * c / (candidates - 1) : 0);
+        source.readX (at, (int) excerpt, x.data());
+        double energy = 0.0;
+        for (const auto v : x)
+            energy += std::isfinite (v) ? v * v : 0.0;
+        if (energy > loudest)
+        {
+            loudest = energy;
+            best = at;
+        }
+    }
+    source.readX (best, (int) excerpt, x.data());
+    source.readY (best, (int) excerpt, y.data());
+    return estimateDelay (x, y, maximumLag);
+}
+
+PairStream memoryStream (const std::vector<double>& x, const std::vector<double>& y)
+{
+    return [&x, &y] (const PairVisitor& visit)
+    {
+        for (size_t i = 0; i < x.size(); i += memoryBlock)
+            visit (x.data() + i, y.data() + i, std::min (memoryBlock, x.size() - i));
+    };
+}
+
+// The pairs to fit: the newest `length` of the window aligned as a freeze
+// aligns them, or every pair of the window, streamed (and gathered into
+// memory only for the plug-in's estimators, which need them whole).
+struct Pairs
+{
+    std::vector<double> x, y;
+    std::unique_ptr<AlignedPairs> streamed;
+    PairStream stream;
+};
+
+bool preparePairs (const MeasureOptions& o, const CaptureSource& source, Window w, double delay, Pairs& pairs, juce::String& error)
+{
+    if (o.length)
+    {
+        const auto length = *o.length;
+        if (w.end - w.start < length)
+        {
+            error = "Too few pairs: " + juce::String (w.end - w.start) + " recorded, " + juce::String (length) + " needed for this length";
             return false;
         }
-        x = std::move (capture.x);
-        y = std::move (capture.y);
-        sampleRate = settings.sampleRate;
-        return true;
-    }
-
-    Channel cx, cy;
-    if (o.xyFile != juce::File())
-    {
-        cx = readChannel (o.xyFile, 0);
-        cy = cx.error.isEmpty() ? readChannel (o.xyFile, 1) : cx;
+        std::vector<double> x ((size_t) length), y ((size_t) length);
+        source.readX (w.end - length, length, x.data());
+        source.readY (w.end - length, length, y.data());
+        auto aligned = alignCapture (x, y, length, std::max (0.0, delay), std::max (0.0, -delay));
+        pairs.x = std::move (aligned.x);
+        pairs.y = std::move (aligned.y);
     }
     else
     {
-        cx = readChannel (o.xFile, o.channel);
-        cy = readChannel (o.yFile, o.channel);
-    }
-    for (const auto* c : { &cx, &cy })
-        if (c->error.isNotEmpty())
+        pairs.streamed = std::make_unique<AlignedPairs> (source, w.start, w.end, delay);
+        if (o.algorithm != MeasureAlgorithm::automatic)
         {
-            error = c->error;
-            return false;
+            pairs.x.reserve ((size_t) pairs.streamed->size());
+            pairs.y.reserve ((size_t) pairs.streamed->size());
+            pairs.streamed->forEachBlock ([&pairs] (const double* x, const double* y, size_t n)
+            {
+                pairs.x.insert (pairs.x.end(), x, x + n);
+                pairs.y.insert (pairs.y.end(), y, y + n);
+            });
+            pairs.streamed.reset();
         }
-    // Rates first: recordings at different rates are not one capture, whatever their lengths.
-    if (! juce::exactlyEqual (cx.sampleRate, cy.sampleRate))
-    {
-        error = "X and Y differ in sample rate (" + juce::String (cx.sampleRate) + " and " + juce::String (cy.sampleRate) + " Hz)";
-        return false;
     }
-    // Both start together; a device's delay or a longer take leaves extra at the end.
-    if (cx.samples.size() != cy.samples.size())
+    if (pairs.streamed != nullptr)
     {
-        const auto common = std::min (cx.samples.size(), cy.samples.size());
-        notices.add ("X and Y differ in length (" + juce::String ((juce::int64) cx.samples.size()) + " and "
-                     + juce::String ((juce::int64) cy.samples.size()) + " samples): using their common first "
-                     + juce::String ((juce::int64) common) + " samples");
-        cx.samples.resize (common);
-        cy.samples.resize (common);
+        const auto* streamed = pairs.streamed.get();
+        pairs.stream = [streamed] (const PairVisitor& visit) { streamed->forEachBlock (visit); };
     }
-    x = std::move (cx.samples);
-    y = std::move (cy.samples);
-    sampleRate = cx.sampleRate;
+    else
+    {
+        pairs.stream = memoryStream (pairs.x, pairs.y);
+    }
     return true;
 }
+
+struct Peaks
+{
+    double x = 0.0, y = 0.0;
+    size_t finitePairs = 0, pairs = 0;
+};
+
+Peaks findPeaks (const PairStream& stream)
+{
+    Peaks p;
+    stream ([&p] (const double* x, const double* y, size_t n)
+    {
+        p.pairs += n;
+        for (size_t i = 0; i < n; ++i)
+            if (std::isfinite (x[i]) && std::isfinite (y[i]))
+            {
+                p.x = std::max (p.x, std::abs (x[i]));
+                p.y = std::max (p.y, std::abs (y[i]));
+                ++p.finitePairs;
+            }
+    });
+    return p;
+}
+
+struct Fits
+{
+    FitResult whole, first, second;
+    std::vector<bool> firstCovered, secondCovered;
+};
+
+std::vector<bool> coveredPoints (const std::vector<double>& xn)
+{
+    std::vector<bool> covered ((size_t) grid::size, false);
+    for (const auto v : xn)
+        covered[(size_t) std::clamp ((int) std::lround ((v + 1.0) * 0.5 * (grid::size - 1)), 0, grid::size - 1)] = true;
+    return covered;
+}
+
+CaptureAlgorithm pluginAlgorithm (MeasureAlgorithm a) { return a == MeasureAlgorithm::mean ? CaptureAlgorithm::Mean : CaptureAlgorithm::ODR; }
+
+// The plug-in's estimators on the pairs in memory; the halves are fitted on
+// their own, each normalised to its own peaks as a freeze of it would be.
+Fits fitInMemory (const MeasureOptions& o, const Pairs& pairs)
+{
+    Fits f;
+    const auto algorithm = pluginAlgorithm (o.algorithm);
+    f.whole = estimateTransferFunction (pairs.x, pairs.y, o.smoothing, algorithm);
+    const auto half = (std::ptrdiff_t) pairs.x.size() / 2;
+    const std::vector<double> x1 (pairs.x.begin(), pairs.x.begin() + half), y1 (pairs.y.begin(), pairs.y.begin() + half);
+    const std::vector<double> x2 (pairs.x.begin() + half, pairs.x.end()), y2 (pairs.y.begin() + half, pairs.y.end());
+    f.first = estimateTransferFunction (x1, y1, o.smoothing, algorithm);
+    f.second = estimateTransferFunction (x2, y2, o.smoothing, algorithm);
+    f.firstCovered = coveredPoints (normaliseToPeak (x1));
+    f.secondCovered = coveredPoints (normaliseToPeak (x2));
+    return f;
+}
+
+// The recording estimator, fed a block at a time: both halves are kept apart
+// and the whole is their sum.
+Fits fitStreamed (const MeasureOptions& o, const PairStream& stream, const Peaks& peaks)
+{
+    RecordingStatistics first, second;
+    const auto xScale = 1.0 / peaks.x, yScale = 1.0 / peaks.y;
+    const auto half = peaks.finitePairs / 2;
+    size_t seen = 0;
+    std::vector<double> xn (memoryBlock), yn (memoryBlock);
+    stream ([&] (const double* x, const double* y, size_t n)
+    {
+        size_t kept = 0;
+        auto flush = [&]
+        {
+            (seen - kept < half ? first : second).add (xn.data(), yn.data(), kept);
+            kept = 0;
+        };
+        for (size_t i = 0; i < n; ++i)
+        {
+            if (! std::isfinite (x[i]) || ! std::isfinite (y[i]))
+                continue;
+            if (seen == half && kept > 0)
+                flush();
+            xn[kept] = x[i] * xScale;
+            yn[kept] = y[i] * yScale;
+            ++kept;
+            ++seen;
+        }
+        if (kept > 0)
+            flush();
+    });
+    Fits f;
+    auto whole = first;
+    whole += second;
+    f.whole = fitRecording (whole, o.smoothing);
+    f.first = fitRecording (first, o.smoothing);
+    f.second = fitRecording (second, o.smoothing);
+    f.firstCovered = first.coveredGridPoints();
+    f.secondCovered = second.coveredGridPoints();
+    return f;
+}
+
+MeasuredLevels measureLevels (const FitResult& fit, const TableScales& scales, const MeasurementReport& report)
+{
+    MeasuredLevels l;
+    l.xPeak = scales.xPeak;
+    l.yPeak = scales.yPeak;
+    l.outputScale = scales.outputScale();
+    const auto& table = fit.smoothedBins;
+    auto yAt = [&] (double xn) { return curveValueAt (table, xn) * l.outputScale; };
+    // The slope of a line through the curve within 2 % of full scale of X = 0
+    // (a few hundred grid points, so noise in single points averages out);
+    // only where the capture reached both sides, else it would be extrapolation.
+    constexpr double reach = 0.02;
+    if (report.xMinimum <= -reach && report.xMaximum >= reach)
+    {
+        double sx = 0.0, sy = 0.0, sxx = 0.0, sxy = 0.0, n = 0.0;
+        for (int c = 0; c < grid::size; ++c)
+            if (const auto x = grid::xAt (c); std::abs (x) <= reach)
+            {
+                const auto y = yAt (x);
+                sx += x;
+                sy += y;
+                sxx += x * x;
+                sxy += x * y;
+                n += 1.0;
+            }
+        const auto slope = (sxy - sx * sy / n) / (sxx - sx * sx / n);
+        l.smallSignalGain = slope / scales.xPeak;
+        l.dcOffset = (sy - slope * sx) / n;
+    }
+    l.yAtXPeak = yAt (1.0);
+    if (scales.xPeak >= std::pow (10.0, -0.1 / 20.0))
+        l.yAtFullScale = yAt (std::min (1.0, 1.0 / scales.xPeak));
+    return l;
+}
 } // namespace
+
+juce::String algorithmName (MeasureAlgorithm a)
+{
+    switch (a)
+    {
+        case MeasureAlgorithm::automatic: return "auto";
+        case MeasureAlgorithm::mean: return "mean";
+        case MeasureAlgorithm::odr: return "odr";
+    }
+    return {};
+}
 
 MeasureOutcome measure (const MeasureOptions& o)
 {
@@ -122,58 +302,78 @@ MeasureOutcome measure (const MeasureOptions& o)
             o.onStage (name);
     };
     MeasureOutcome outcome;
-    std::vector<double> x, y;
+    outcome.date = juce::Time::getCurrentTime();
     stage ("reading the capture");
-    if (! loadCapture (o, x, y, outcome.sampleRate, outcome.error, outcome.notices))
+    const auto source = openCapture (o, outcome.error, outcome.notices);
+    if (source == nullptr)
         return outcome;
+    outcome.sampleRate = source->sampleRate();
+    outcome.sources = source->sources();
+    Window window;
+    if (! chooseWindow (o, *source, window, outcome.error))
+        return outcome;
+    outcome.windowStart = (double) window.start / outcome.sampleRate;
+    outcome.windowDuration = (double) (window.end - window.start) / outcome.sampleRate;
 
-    if (std::none_of (x.begin(), x.end(), [] (double v) { return std::isfinite (v) && v != 0.0; }))
-    {
-        outcome.error = "No signal at the device input (X is silent)";
-        return outcome;
-    }
-    if ((int) x.size() < o.length)
-    {
-        outcome.error = "Too few pairs: " + juce::String ((juce::int64) x.size()) + " recorded, " + juce::String (o.length)
-                        + " needed for this length";
-        return outcome;
-    }
-
-    auto latencyX = o.latencyX, latencyY = o.latencyY;
+    auto delay = o.delay.value_or (0.0) + o.latencyX - o.latencyY;
     if (o.autoLatency)
     {
         stage ("estimating the latency");
-        outcome.estimatedDelay = estimateDelay (x, y);
-        if (! outcome.estimatedDelay)
+        outcome.estimatedDelay = estimateCaptureDelay (*source, window);
+        if (! outcome.estimatedDelay->found)
         {
             outcome.error = "Could not estimate the latency: no clear correlation between X and Y";
             return outcome;
         }
-        latencyX = juce::jmax (0.0, *outcome.estimatedDelay);
-        latencyY = juce::jmax (0.0, -*outcome.estimatedDelay);
+        delay = outcome.estimatedDelay->samples;
     }
+    outcome.delayTakenOut = delay;
 
-    const auto aligned = alignCapture (x, y, o.length, latencyX, latencyY);
-    if (aligned.x.size() < 2)
+    Pairs pairs;
+    if (! preparePairs (o, *source, window, delay, pairs, outcome.error))
+        return outcome;
+    stage ("finding the levels");
+    const auto peaks = findPeaks (pairs.stream);
+    if (peaks.x == 0.0)
     {
-        outcome.error = "The latencies leave no pairs to fit";
+        outcome.error = "No signal at the device input (X is silent)";
         return outcome;
     }
+    if (peaks.y == 0.0)
+    {
+        outcome.error = "No signal at the device output (Y is silent)";
+        return outcome;
+    }
+    if (peaks.finitePairs < minimumPairs)
+    {
+        outcome.error = "Too few pairs: " + juce::String ((juce::int64) peaks.finitePairs) + " after alignment, at least "
+                        + juce::String ((juce::int64) minimumPairs) + " needed";
+        return outcome;
+    }
+
     stage ("fitting the curve");
-    outcome.fit = estimateTransferFunction (aligned.x, aligned.y, o.smoothing, o.algorithm);
+    const auto fits = o.algorithm == MeasureAlgorithm::automatic ? fitStreamed (o, pairs.stream, peaks) : fitInMemory (o, pairs);
+    outcome.fit = fits.whole;
     if (! outcome.fit.valid)
     {
         outcome.error = "The capture could not be fitted (too few usable pairs)";
         return outcome;
     }
-    stage ("checking repeatability");
-    outcome.report = describeMeasurement (aligned.x, aligned.y, outcome.fit, o.smoothing, o.algorithm);
-    outcome.alignedX = aligned.x;
-    outcome.alignedY = aligned.y;
-    outcome.report.latencyX = latencyX;
-    outcome.report.latencyY = latencyY;
+    stage ("checking the fit");
+    const TableScales scales { peaks.x, peaks.y, tableFactorOf (outcome.fit) };
+    outcome.report = describePairs (pairs.stream, scales, outcome.fit, outcome.cloud);
+    outcome.report.repeatability = repeatabilityOf (fits.first, fits.firstCovered, fits.second, fits.secondCovered);
+    outcome.report.latencyX = std::max (0.0, delay);
+    outcome.report.latencyY = std::max (0.0, -delay);
+    outcome.levels = measureLevels (outcome.fit, scales, outcome.report);
+    outcome.judgement = judgeMeasurement (outcome.report, outcome.estimatedDelay);
     outcome.ok = true;
     return outcome;
+}
+
+bool curveIsWithheld (const MeasureOptions& o, const MeasureOutcome& outcome)
+{
+    return outcome.judgement.verdict == Verdict::failed && ! o.force;
 }
 
 bool writeOutputs (const MeasureOptions& o, const MeasureOutcome& outcome, juce::String& error)
@@ -186,8 +386,9 @@ bool writeOutputs (const MeasureOptions& o, const MeasureOutcome& outcome, juce:
         error = "Cannot write " + file.getFullPathName();
         return false;
     };
+    const auto withheld = curveIsWithheld (o, outcome);
 
-    if (o.presetFile != juce::File())
+    if (o.presetFile != juce::File() && ! withheld)
     {
         const auto preset = writeTransferFunctionPreset (outcome.fit.smoothedBins, o.artist);
         if (! preset.ok)
@@ -201,15 +402,9 @@ bool writeOutputs (const MeasureOptions& o, const MeasureOutcome& outcome, juce:
             return false;
         }
     }
-    if (o.csvFile != juce::File())
-    {
-        juce::String csv ("x,y\n");
-        for (int c = 0; c < grid::size; ++c)
-            csv << juce::String (grid::xAt (c), 9) << "," << juce::String (outcome.fit.smoothedBins[(size_t) c], 9) << "\n";
-        if (! writeText (o.csvFile, csv))
-            return false;
-    }
-    if (o.jsonFile != juce::File() && ! writeText (o.jsonFile, reportAsJson (outcome)))
+    if (o.csvFile != juce::File() && ! withheld && ! writeText (o.csvFile, curveAsCsv (outcome)))
+        return false;
+    if (o.jsonFile != juce::File() && ! writeText (o.jsonFile, reportAsJson (o, outcome)))
         return false;
     if (o.pngFile != juce::File())
     {
@@ -233,44 +428,4 @@ bool writeCurvePicture (const std::vector<double>& table, const juce::File& file
     juce::MemoryOutputStream png;
     return juce::PNGImageFormat().writeImageToStream (drawMeasurement (curveOnly), png)
            && replaceFileSafely (file, png.getData(), png.getDataSize());
-}
-
-juce::String reportAsText (const MeasureOutcome& outcome)
-{
-    const auto& r = outcome.report;
-    juce::String text;
-    auto row = [&text] (const juce::String& name, const juce::String& value) { text << name.paddedRight (' ', 22) << value << "\n"; };
-    row ("pairs used", juce::String (r.pairsUsed));
-    row ("x range covered", juce::String (r.xMinimum, 3) + " .. " + juce::String (r.xMaximum, 3));
-    row ("grid with data", juce::String (r.coverage * 100.0, 1) + " %");
-    row ("residual rms", juce::String (r.residualRms, 5));
-    row ("hysteresis width", juce::String (r.hysteresisWidth, 4));
-    row ("repeatability", juce::String (r.repeatability, 4));
-    if (outcome.estimatedDelay)
-    {
-        // Rounded first, so a delay of -0.0001 does not print as "-0.000".
-        const auto delay = std::round (*outcome.estimatedDelay * 1000.0) / 1000.0 + 0.0;
-        row ("estimated delay", juce::String (delay, 3) + " samples (Y behind X)");
-    }
-    row ("latency x / y", juce::String (r.latencyX, 3) + " / " + juce::String (r.latencyY, 3) + " samples");
-    return text;
-}
-
-juce::String reportAsJson (const MeasureOutcome& outcome)
-{
-    const auto& r = outcome.report;
-    auto object = std::make_unique<juce::DynamicObject>();
-    object->setProperty ("pairsUsed", r.pairsUsed);
-    object->setProperty ("xMinimum", r.xMinimum);
-    object->setProperty ("xMaximum", r.xMaximum);
-    object->setProperty ("coverage", r.coverage);
-    object->setProperty ("residualRms", r.residualRms);
-    object->setProperty ("hysteresisWidth", r.hysteresisWidth);
-    object->setProperty ("repeatability", r.repeatability);
-    object->setProperty ("latencyX", r.latencyX);
-    object->setProperty ("latencyY", r.latencyY);
-    object->setProperty ("sampleRate", outcome.sampleRate);
-    if (outcome.estimatedDelay)
-        object->setProperty ("estimatedDelay", *outcome.estimatedDelay);
-    return juce::JSON::toString (juce::var (object.release())) + "\n";
 }

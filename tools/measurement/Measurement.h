@@ -1,15 +1,27 @@
 #pragma once
 
+#include "dsp/DelayEstimator.h"
+#include "tools/measurement/CaptureSource.h"
 #include "tools/measurement/DemoDevice.h"
 #include "tools/measurement/MeasurementReport.h"
+#include "tools/measurement/MeasurementVerdict.h"
 
 #include <juce_core/juce_core.h>
 
 #include <functional>
 #include <optional>
 
-// One measurement as the plug-in makes it on freeze: the newest `length`
-// pairs, aligned by the latencies, fitted and smoothed by the same code.
+// "auto" fits recordings of any material (the command's default); "mean"
+// and "odr" are the plug-in's own estimators.
+enum class MeasureAlgorithm
+{
+    automatic,
+    mean,
+    odr
+};
+
+juce::String algorithmName (MeasureAlgorithm);
+
 struct MeasureOptions
 {
     juce::File xFile, yFile; // two mono files (or a channel of each)
@@ -17,16 +29,31 @@ struct MeasureOptions
     int channel = 0;
     std::optional<DemoSettings> demo; // or a built-in device
 
-    CaptureAlgorithm algorithm = CaptureAlgorithm::Mean;
-    int length = 65536;
+    MeasureAlgorithm algorithm = MeasureAlgorithm::automatic;
+    std::optional<int> length;        // the newest pairs of the window, as a freeze takes them; every pair when empty
+    double start = 0.0;               // seconds into the recording
+    std::optional<double> duration;   // seconds; to the end when empty
     int smoothing = 50;
-    double latencyX = 0.0, latencyY = 0.0;
-    bool autoLatency = false; // estimate Y's delay behind X and use it instead
+    double latencyX = 0.0, latencyY = 0.0; // the plug-in's parameters: X, or Y, delayed by so many samples
+    std::optional<double> delay;      // Y lags X by this many samples (taken out by delaying X)
+    bool autoLatency = false;         // estimate Y's delay behind X and use it instead
+    bool force = false;               // write the preset even when the verdict is "failed"
     juce::String artist;
 
     juce::File presetFile, csvFile, jsonFile, pngFile; // outputs, each optional
 
     std::function<void (const juce::String& stage)> onStage; // progress, optional
+};
+
+// The device's levels, which the normalised table leaves out.
+struct MeasuredLevels
+{
+    double xPeak = 0.0, yPeak = 0.0;        // full-scale units
+    double outputScale = 1.0;               // table units to Y's full-scale units
+    std::optional<double> smallSignalGain;  // dY/dX at X = 0, Y's units over X's
+    std::optional<double> dcOffset;         // Y at X = 0
+    double yAtXPeak = 0.0;                  // Y at X's positive peak
+    std::optional<double> yAtFullScale;     // Y at X = 1.0, when X reached full scale
 };
 
 struct MeasureOutcome
@@ -35,21 +62,31 @@ struct MeasureOutcome
     juce::String error; // for the user, when not ok
     FitResult fit;
     MeasurementReport report;
+    MeasuredLevels levels;
+    Judgement judgement;
     double sampleRate = 0.0;
-    std::vector<double> alignedX, alignedY; // the pairs fitted
-    std::optional<double> estimatedDelay;   // with autoLatency: Y behind X, samples
-    juce::StringArray notices;              // what was adapted on the way, for the user
+    std::vector<SourceInfo> sources;
+    std::vector<std::pair<double, double>> cloud; // some of the pairs fitted, in table units
+    std::optional<DelayEstimate> estimatedDelay;  // with autoLatency
+    double delayTakenOut = 0.0;                   // Y behind X, samples, as aligned
+    double windowStart = 0.0, windowDuration = 0.0; // seconds of the recording measured
+    juce::StringArray notices;                    // what was adapted on the way, for the user
+    juce::Time date;
 };
 
-// Reads or plays the capture, fits it and describes it. Writes nothing.
+// Reads or plays the capture, fits it and judges it. Writes nothing.
 MeasureOutcome measure (const MeasureOptions&);
 
 // Writes the requested outputs, each whole or not at all; false with a
-// message on the first that fails.
+// message on the first that fails. A "failed" verdict withholds the curve
+// (preset and CSV) unless forced; the report and picture are written.
 bool writeOutputs (const MeasureOptions&, const MeasureOutcome&, juce::String& error);
 
-juce::String reportAsText (const MeasureOutcome&);
+bool curveIsWithheld (const MeasureOptions&, const MeasureOutcome&);
+
+juce::String reportAsText (const MeasureOptions&, const MeasureOutcome&);
+juce::String reportAsJson (const MeasureOptions&, const MeasureOutcome&);
+juce::String curveAsCsv (const MeasureOutcome&);
 
 // A preset's table drawn by the plot, without a cloud.
 bool writeCurvePicture (const std::vector<double>& table, const juce::File& png);
-juce::String reportAsJson (const MeasureOutcome&);

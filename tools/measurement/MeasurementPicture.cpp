@@ -1,7 +1,5 @@
 #include "tools/measurement/MeasurementPicture.h"
 
-#include "dsp/TransferFunctionEstimator.h"
-#include "tools/measurement/MeasurementReport.h"
 #include "ui_core/DesignTokens.h"
 #include "ui_core/PlotFeedBuilders.h"
 #include "ui_core/ThemeColours.h"
@@ -9,17 +7,6 @@
 
 namespace
 {
-std::vector<std::pair<double, double>> cloudPoints (const std::vector<double>& x, const std::vector<double>& y, const FitResult& fit, size_t most)
-{
-    const auto xn = normaliseToPeak (x);
-    const auto yn = inTableUnits (y, fit);
-    const auto step = std::max<size_t> (1, xn.size() / most);
-    std::vector<std::pair<double, double>> points;
-    for (size_t i = 0; i < xn.size(); i += step)
-        points.emplace_back (xn[i], yn[i]);
-    return points;
-}
-
 std::vector<std::pair<double, double>> curvePoints (const std::vector<double>& table)
 {
     std::vector<std::pair<double, double>> points;
@@ -64,7 +51,7 @@ juce::Image drawMeasurement (const MeasureOutcome& outcome, int width, int heigh
     cloud.setStyle (cloudStyle);
     cloud.setScatterMode (true);
     cloud.setBounds (0, 0, width, height);
-    cloud.setPoints (cloudPoints (outcome.alignedX, outcome.alignedY, outcome.fit, 8192));
+    cloud.setPoints (outcome.cloud);
     cloud.paintEntireComponent (g, false);
 
     shadeGaps (g, cloud, outcome.report.gridHasData, 64);

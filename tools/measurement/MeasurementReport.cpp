@@ -1,7 +1,5 @@
 #include "tools/measurement/MeasurementReport.h"
 
-#include "dsp/TransferFunctionEstimator.h"
-
 #include <algorithm>
 #include <cmath>
 
@@ -9,38 +7,64 @@ namespace
 {
 int nearestGridIndex (double x) { return std::clamp ((int) std::lround ((x + 1.0) * 0.5 * (grid::size - 1)), 0, grid::size - 1); }
 
-// Means of Y per coarse X bin for rising and for falling X; the largest gap
-// between the two where both have data.
-double hysteresisWidth (const std::vector<double>& x, const std::vector<double>& y)
+// Means of Y per coarse X bin for rising and for falling X.
+class BranchMeans
 {
-    constexpr int bins = 256;
-    std::vector<double> sum[2] { std::vector<double> (bins, 0.0), std::vector<double> (bins, 0.0) };
-    std::vector<int> count[2] { std::vector<int> (bins, 0), std::vector<int> (bins, 0) };
-    for (size_t i = 0; i + 1 < x.size(); ++i)
+public:
+    void add (double x, double y)
     {
-        const auto dx = x[i + 1] - x[i];
-        if (dx == 0.0)
-            continue;
-        const auto direction = dx > 0.0 ? 0 : 1;
-        const auto bin = std::clamp ((int) ((x[i] + 1.0) * 0.5 * bins), 0, bins - 1);
-        sum[direction][(size_t) bin] += y[i];
-        ++count[direction][(size_t) bin];
+        if (started && x != previous)
+        {
+            auto& b = bins[x > previous ? 0 : 1][(size_t) std::clamp ((int) ((x + 1.0) * 0.5 * binCount), 0, binCount - 1)];
+            b.n += 1.0;
+            b.y += y;
+            b.yy += y * y;
+        }
+        started = true;
+        previous = x;
     }
-    double widest = 0.0;
-    for (int b = 0; b < bins; ++b)
-        if (count[0][(size_t) b] > 0 && count[1][(size_t) b] > 0)
-            widest = std::max (widest, std::abs (sum[0][(size_t) b] / count[0][(size_t) b] - sum[1][(size_t) b] / count[1][(size_t) b]));
-    return widest;
-}
 
-std::vector<bool> coveredPoints (const std::vector<double>& xn)
-{
-    std::vector<bool> covered ((size_t) grid::size, false);
-    for (const auto v : xn)
-        covered[(size_t) nearestGridIndex (v)] = true;
-    return covered;
-}
+    // The largest gap between the two, where both have data, beyond what
+    // the scatter in the bins could make of it (three standard errors).
+    double widest() const
+    {
+        double gap = 0.0;
+        for (size_t i = 0; i < (size_t) binCount; ++i)
+        {
+            const auto &rising = bins[0][i], &falling = bins[1][i];
+            if (rising.n < 2.0 || falling.n < 2.0)
+                continue;
+            const auto standardError = std::sqrt (rising.variance() / rising.n + falling.variance() / falling.n);
+            gap = std::max (gap, std::abs (rising.mean() - falling.mean()) - 3.0 * standardError);
+        }
+        return gap;
+    }
+
+private:
+    struct Bin
+    {
+        double n = 0.0, y = 0.0, yy = 0.0;
+        double mean() const { return y / n; }
+        double variance() const { return std::max (0.0, (yy - y * y / n) / (n - 1.0)); }
+    };
+    static constexpr int binCount = 256;
+    std::vector<Bin> bins[2] { std::vector<Bin> (binCount), std::vector<Bin> (binCount) };
+    double previous = 0.0;
+    bool started = false;
+};
 } // namespace
+
+double tableFactorOf (const FitResult& fit)
+{
+    double cross = 0.0, squares = 0.0;
+    for (size_t i = 0; i < std::min (fit.bins.size(), fit.smoothedBins.size()); ++i)
+    {
+        cross += fit.bins[i] * fit.smoothedBins[i];
+        squares += fit.smoothedBins[i] * fit.smoothedBins[i];
+    }
+    const auto factor = squares > 0.0 ? cross / squares : 1.0;
+    return factor > 0.0 ? factor : 1.0;
+}
 
 double tableValueAt (const std::vector<double>& table, double x)
 {
@@ -52,62 +76,68 @@ double tableValueAt (const std::vector<double>& table, double x)
     return table[i] + (table[i + 1] - table[i]) * t;
 }
 
-std::vector<double> inTableUnits (const std::vector<double>& y, const FitResult& fit)
-{
-    auto yn = normaliseToPeak (y);
-    // The factor that took the unsmoothed table to the published one, as a
-    // least-squares ratio (the smoothing itself changes the shape slightly).
-    double cross = 0.0, squares = 0.0;
-    for (size_t i = 0; i < std::min (fit.bins.size(), fit.smoothedBins.size()); ++i)
-    {
-        cross += fit.bins[i] * fit.smoothedBins[i];
-        squares += fit.smoothedBins[i] * fit.smoothedBins[i];
-    }
-    const auto factor = squares > 0.0 ? cross / squares : 1.0;
-    if (factor > 0.0)
-        for (auto& v : yn)
-            v /= factor;
-    return yn;
-}
+double curveValueAt (const std::vector<double>& table, double x) { return tableValueAt (table, x + 1.0 / (grid::size - 1)); }
 
-MeasurementReport describeMeasurement (const std::vector<double>& x, const std::vector<double>& y, const FitResult& fit, int smoothing,
-                                       CaptureAlgorithm algorithm)
+MeasurementReport describePairs (const PairStream& pairs, const TableScales& scales, const FitResult& fit,
+                                 std::vector<std::pair<double, double>>& cloud, size_t cloudSize)
 {
     MeasurementReport report;
-    report.pairsUsed = (int) std::min (x.size(), y.size());
-    if (report.pairsUsed == 0 || ! fit.valid)
+    report.gridHasData.assign ((size_t) grid::size, false);
+    cloud.clear();
+    if (! fit.valid)
         return report;
 
-    const auto xn = normaliseToPeak (x);
-    const auto yn = inTableUnits (y, fit);
-    report.xMinimum = *std::min_element (xn.begin(), xn.end());
-    report.xMaximum = *std::max_element (xn.begin(), xn.end());
-    report.gridHasData = coveredPoints (xn);
+    size_t total = 0;
+    pairs ([&total] (const double*, const double*, size_t n) { total += n; });
+    const auto cloudStep = std::max<size_t> (1, total / std::max<size_t> (1, cloudSize));
+
+    constexpr int stretches = 64;
+    std::vector<bool> stretchHasData (stretches, false);
+    BranchMeans branches;
+    double squares = 0.0, ySquares = 0.0, xMinimum = 1.0, xMaximum = -1.0;
+    size_t used = 0, index = 0;
+    const auto xScale = 1.0 / scales.xPeak, yScale = 1.0 / scales.outputScale();
+    pairs ([&] (const double* x, const double* y, size_t n)
+    {
+        for (size_t i = 0; i < n; ++i, ++index)
+        {
+            if (! std::isfinite (x[i]) || ! std::isfinite (y[i]))
+                continue;
+            const auto xn = x[i] * xScale, yt = y[i] * yScale;
+            const auto e = yt - curveValueAt (fit.smoothedBins, xn);
+            squares += e * e;
+            ySquares += yt * yt;
+            xMinimum = std::min (xMinimum, xn);
+            xMaximum = std::max (xMaximum, xn);
+            report.gridHasData[(size_t) nearestGridIndex (xn)] = true;
+            stretchHasData[(size_t) std::clamp ((int) ((xn + 1.0) * 0.5 * stretches), 0, stretches - 1)] = true;
+            branches.add (xn, yt);
+            if (index % cloudStep == 0)
+                cloud.emplace_back (xn, yt);
+            ++used;
+        }
+    });
+    if (used == 0)
+        return report;
+    report.pairsUsed = (int) used;
+    report.xMinimum = xMinimum;
+    report.xMaximum = xMaximum;
     report.coverage = (double) std::count (report.gridHasData.begin(), report.gridHasData.end(), true) / grid::size;
-
-    double squares = 0.0;
-    for (size_t i = 0; i < xn.size(); ++i)
-    {
-        const auto e = yn[i] - tableValueAt (fit.smoothedBins, xn[i]);
-        squares += e * e;
-    }
-    report.residualRms = std::sqrt (squares / (double) xn.size());
-    report.hysteresisWidth = hysteresisWidth (xn, yn);
-
-    // The two halves fitted on their own: a drifting device, a time-based
-    // effect or noise makes them disagree.
-    const auto half = x.size() / 2;
-    const std::vector<double> x1 (x.begin(), x.begin() + (std::ptrdiff_t) half), y1 (y.begin(), y.begin() + (std::ptrdiff_t) half);
-    const std::vector<double> x2 (x.begin() + (std::ptrdiff_t) half, x.end()), y2 (y.begin() + (std::ptrdiff_t) half, y.end());
-    const auto first = estimateTransferFunction (x1, y1, smoothing, algorithm);
-    const auto second = estimateTransferFunction (x2, y2, smoothing, algorithm);
-    if (first.valid && second.valid)
-    {
-        const auto covered1 = coveredPoints (normaliseToPeak (x1)), covered2 = coveredPoints (normaliseToPeak (x2));
-        for (int c = 0; c < grid::size; ++c)
-            if (covered1[(size_t) c] && covered2[(size_t) c])
-                report.repeatability = std::max (report.repeatability,
-                                                 std::abs (first.smoothedBins[(size_t) c] - second.smoothedBins[(size_t) c]));
-    }
+    report.rangeCoverage = (double) std::count (stretchHasData.begin(), stretchHasData.end(), true) / stretches;
+    report.residualRms = std::sqrt (squares / (double) used);
+    report.normalisedResidual = ySquares > 0.0 ? std::sqrt (squares / ySquares) : 0.0;
+    report.hysteresisWidth = branches.widest();
     return report;
+}
+
+double repeatabilityOf (const FitResult& first, const std::vector<bool>& firstCovered, const FitResult& second,
+                        const std::vector<bool>& secondCovered)
+{
+    double largest = 0.0;
+    if (! first.valid || ! second.valid)
+        return largest;
+    for (size_t c = 0; c < (size_t) grid::size; ++c)
+        if (firstCovered[c] && secondCovered[c])
+            largest = std::max (largest, std::abs (first.smoothedBins[c] - second.smoothedBins[c]));
+    return largest;
 }

@@ -1,31 +1,56 @@
 #pragma once
 
 #include "dsp/FitResult.h"
+#include "tools/measurement/AlignedPairs.h"
 
 #include <vector>
 
-// How far a measurement can be trusted, from the aligned pairs it used and
-// the fitted table (both in the estimator's normalised units).
+// Every pair of a measurement, in order, as often as asked.
+using PairStream = std::function<void (const PairVisitor&)>;
+
+// How the pairs map into the published table's units: x / xPeak, and
+// y / (yPeak * tableFactor). The estimator divides Y by its peak and the
+// smoothing scales the finished table to a peak of 1 again; a device whose
+// curve does not reach Y's peak (hysteresis, a DC shift) needs that factor.
+struct TableScales
+{
+    double xPeak = 1.0, yPeak = 1.0, tableFactor = 1.0;
+
+    double outputScale() const noexcept { return yPeak * tableFactor; } // table units to Y's full-scale units
+};
+
+// The factor that took the unsmoothed table to the published one, as a
+// least-squares ratio (the smoothing itself changes the shape slightly).
+double tableFactorOf (const FitResult&);
+
+// How far a measurement can be trusted, from the pairs it used and the
+// fitted table (in the table's normalised units).
 struct MeasurementReport
 {
     int pairsUsed = 0;
     double xMinimum = 0.0, xMaximum = 0.0;     // normalised X covered
-    double coverage = 0.0;                     // grid points with data before gap filling, 0..1
-    double residualRms = 0.0;                  // Y against the fitted curve
-    double hysteresisWidth = 0.0;              // largest rising/falling gap
+    double coverage = 0.0;                     // grid points with a pair nearest them, 0..1
+    double rangeCoverage = 0.0;                // of 64 equal stretches of X's range, those holding pairs, 0..1
+    double residualRms = 0.0;                  // Y against the fitted curve, table units
+    double normalisedResidual = 0.0;           // the same over the RMS of Y
+    double hysteresisWidth = 0.0;              // largest rising/falling gap beyond the noise
     double repeatability = 0.0;                // largest difference of the two halves' fits
     double latencyX = 0.0, latencyY = 0.0;
-    std::vector<bool> gridHasData;             // per grid point, before gap filling
+    std::vector<bool> gridHasData;             // per grid point
 };
 
 // The table's value at normalised x, linear between grid points.
 double tableValueAt (const std::vector<double>& table, double x);
 
-// Y in the published table's units. The estimator divides Y by its peak, and
-// the smoothing scales the finished table to a peak of 1 again; a device
-// whose curve does not reach Y's peak (hysteresis, a DC shift) needs the
-// second factor too.
-std::vector<double> inTableUnits (const std::vector<double>& y, const FitResult& fit);
+// The curve a published table describes at normalised x: the smoothing's
+// resampling leaves each entry half a grid step to the left of its point.
+double curveValueAt (const std::vector<double>& table, double x);
 
-MeasurementReport describeMeasurement (const std::vector<double>& x, const std::vector<double>& y, const FitResult& fit, int smoothing,
-                                       CaptureAlgorithm algorithm);
+// One pass over the pairs for everything but the repeatability; `cloud`
+// receives up to `cloudSize` evenly spread pairs in table units.
+MeasurementReport describePairs (const PairStream&, const TableScales&, const FitResult&,
+                                 std::vector<std::pair<double, double>>& cloud, size_t cloudSize = 8192);
+
+// Largest difference of two fits over the grid points both had data for.
+double repeatabilityOf (const FitResult& first, const std::vector<bool>& firstCovered, const FitResult& second,
+                        const std::vector<bool>& secondCovered);

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "tools/measurement/CaptureSource.h"
+
+#include <functional>
+
+using PairVisitor = std::function<void (const double* x, const double* y, size_t count)>;
+
+// The pairs of a window of a capture with Y's delay behind X taken out: Y's
+// sample n meets X at n - delay, whole samples by offset and any fraction by
+// Catmull-Rom interpolation of X (the curve the plug-in's alignment uses).
+// Only pairs whose X lies wholly inside the recording are given. Read a block
+// at a time, however long the window.
+class AlignedPairs
+{
+public:
+    AlignedPairs (const CaptureSource&, juce::int64 windowStart, juce::int64 windowEnd, double delay);
+
+    juce::int64 size() const noexcept { return last - first; }
+
+    // Every pair in order, in blocks.
+    void forEachBlock (const PairVisitor&) const;
+
+private:
+    const CaptureSource& source;
+    juce::int64 first = 0, last = 0; // Y's samples
+    juce::int64 whole = 0;           // the delay's whole samples
+    double fraction = 0.0;           // and the rest, 0 <= fraction < 1
+};

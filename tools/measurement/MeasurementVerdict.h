@@ -1,0 +1,37 @@
+#pragma once
+
+#include "dsp/DelayEstimator.h"
+#include "tools/measurement/MeasurementReport.h"
+
+#include <juce_core/juce_core.h>
+
+#include <optional>
+
+enum class Verdict
+{
+    good,
+    doubtful,
+    failed
+};
+
+juce::String verdictName (Verdict);
+
+// The limits the verdict is drawn from (the README lists them for users).
+namespace verdictLimits
+{
+inline constexpr double failedResidual = 0.3;      // normalised residual: Y is not a function of X
+inline constexpr double doubtfulResidual = 0.05;
+inline constexpr double failedRange = 0.25;        // share of X's range holding pairs
+inline constexpr double doubtfulRange = 0.75;
+inline constexpr double doubtfulRepeatability = 0.02;
+inline constexpr double doubtfulHysteresis = 0.02;
+} // namespace verdictLimits
+
+struct Judgement
+{
+    Verdict verdict = Verdict::good;
+    juce::StringArray reasons; // every rule that pulled the verdict down, in the user's words
+};
+
+// The worst of the rules decides; with an estimated delay its confidence counts too.
+Judgement judgeMeasurement (const MeasurementReport&, const std::optional<DelayEstimate>&);

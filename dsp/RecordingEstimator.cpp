@@ -311,7 +311,7 @@ RecordingStatistics::RecordingStatistics()
         branch.resize ((size_t) cellCount);
 }
 
-void RecordingStatistics::add (const double* xn, const double* yn, size_t count)
+void RecordingStatistics::add (const double* xn, const double* yn, size_t count, double xScale, double yScale)
 {
     size_t i = 0;
     if (! started && count > 0)
@@ -319,15 +319,16 @@ void RecordingStatistics::add (const double* xn, const double* yn, size_t count)
         // The first pair has no direction, and a device's first output may
         // still be settling: it is left out.
         started = true;
-        previousX = std::clamp (xn[0], -1.0, 1.0);
+        previousX = std::clamp (xn[0] * xScale, -1.0, 1.0);
         i = 1;
     }
     auto previous = previousX;
     auto d = direction;
     for (; i < count; ++i)
     {
-        const auto x = std::clamp (xn[i], -1.0, 1.0), y = yn[i];
-        d = x > previous ? 0 : (x < previous ? 1 : d);
+        const auto x = std::clamp (xn[i] * xScale, -1.0, 1.0), y = yn[i] * yScale;
+        // Without branches: with noise the direction is a coin toss the CPU cannot predict.
+        d = (int) (x < previous) + (int) (x == previous) * d;
         previous = x;
         const auto c = cellOf (x);
         const auto dx = x - cellCentre (c);
@@ -404,33 +405,40 @@ FitResult estimateRecording (const std::vector<double>& x, const std::vector<dou
 {
     const auto n = std::min (x.size(), y.size());
     double xPeak = 0.0, yPeak = 0.0;
+    size_t finite = 0;
     for (size_t i = 0; i < n; ++i)
         if (std::isfinite (x[i]) && std::isfinite (y[i]))
         {
             xPeak = std::max (xPeak, std::abs (x[i]));
             yPeak = std::max (yPeak, std::abs (y[i]));
+            ++finite;
         }
     if (xPeak == 0.0 || yPeak == 0.0)
         return {};
 
-    // Normalised a block at a time, so nothing the size of the capture is copied.
     const auto xScale = 1.0 / xPeak, yScale = 1.0 / yPeak;
     RecordingStatistics statistics;
+    if (finite == n)
+    {
+        statistics.add (x.data(), y.data(), n, xScale, yScale);
+        return fitRecording (statistics, smoothing);
+    }
+    // The finite pairs gathered a block at a time, so nothing the size of the capture is copied.
     constexpr size_t block = 2048;
-    double xn[block], yn[block];
+    double xs[block], ys[block];
     size_t filled = 0;
     for (size_t i = 0; i < n; ++i)
     {
         if (! (std::isfinite (x[i]) && std::isfinite (y[i])))
             continue;
-        xn[filled] = x[i] * xScale;
-        yn[filled] = y[i] * yScale;
+        xs[filled] = x[i];
+        ys[filled] = y[i];
         if (++filled == block)
         {
-            statistics.add (xn, yn, filled);
+            statistics.add (xs, ys, filled, xScale, yScale);
             filled = 0;
         }
     }
-    statistics.add (xn, yn, filled);
+    statistics.add (xs, ys, filled, xScale, yScale);
     return fitRecording (statistics, smoothing);
 }

@@ -16,9 +16,10 @@ class RecordingStatistics
 public:
     RecordingStatistics();
 
-    // Normalised pairs (|x| <= 1), in recording order across calls. A pair
-    // belongs to the rising or the falling branch by how X moved to it.
-    void add (const double* xn, const double* yn, size_t count);
+    // Pairs in recording order across calls, normalised by the scales
+    // (|x * xScale| <= 1). A pair belongs to the rising or the falling branch
+    // by how X moved to it.
+    void add (const double* x, const double* y, size_t count, double xScale = 1.0, double yScale = 1.0);
 
     RecordingStatistics& operator+= (const RecordingStatistics&);
 

@@ -15,7 +15,7 @@ out="$build/demo"
 mkdir -p "$out"
 echo
 echo "measuring the built-in tanh device (0 dB sine through tanh(3x)/tanh(3)):"
-"$build/tools/sonderlith" measure --demo tanh --length 64k --artist "Sonderlith demo" \
+"$build/tools/sonderlith" measure --demo tanh --algorithm mean --length 64k --artist "Sonderlith demo" \
   -o "$out/tanh.tfunc" --png "$out/tanh.png" --json "$out/tanh.json"
 echo
 "$build/tools/sonderlith" inspect "$out/tanh.tfunc"

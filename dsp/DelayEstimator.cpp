@@ -1,6 +1,7 @@
 #include "dsp/DelayEstimator.h"
 
 #include "dsp/FractionalShift.h"
+#include "dsp/LineMoments.h"
 
 #include <fftw3.h>
 
@@ -139,33 +140,17 @@ void markLobe (const std::vector<double>& rho, size_t peak, std::vector<bool>& l
 double scatterAt (const std::vector<double>& x, const std::vector<double>& y, double fraction, double xScale)
 {
     constexpr int bins = 512, margin = 3;
-    struct Bin
-    {
-        double n = 0.0, x = 0.0, xx = 0.0, y = 0.0, xy = 0.0, yy = 0.0;
-    };
-    std::vector<Bin> sums (bins);
+    std::vector<LineMoments> sums (bins);
     for (int n = margin; n < (int) y.size() - margin; ++n)
     {
         const auto position = (double) n - fraction;
         const auto i = (int) std::floor (position);
         const auto v = catmullRom (x[(size_t) i - 1], x[(size_t) i], x[(size_t) i + 1], x[(size_t) i + 2], position - i) * xScale;
-        auto& b = sums[(size_t) std::clamp ((int) ((v + 1.0) * 0.5 * bins), 0, bins - 1)];
-        const auto w = y[(size_t) n];
-        b.n += 1.0;
-        b.x += v;
-        b.xx += v * v;
-        b.y += w;
-        b.xy += v * w;
-        b.yy += w * w;
+        sums[(size_t) std::clamp ((int) ((v + 1.0) * 0.5 * bins), 0, bins - 1)].add (v, y[(size_t) n]);
     }
     double scatter = 0.0;
     for (const auto& b : sums)
-    {
-        if (b.n < 1.0)
-            continue;
-        const auto sxx = b.xx - b.x * b.x / b.n, sxy = b.xy - b.x * b.y / b.n, syy = b.yy - b.y * b.y / b.n;
-        scatter += std::max (0.0, sxx > 0.0 ? syy - sxy * sxy / sxx : syy);
-    }
+        scatter += b.residualSquares();
     return scatter;
 }
 

@@ -48,8 +48,8 @@ struct Sums
 Sums aboutOrigin (const RecordingStatistics::Cell& cell, int c)
 {
     const auto centre = cellCentre (c);
-    return { cell.count, cell.dx + cell.count * centre, cell.dxx + 2.0 * centre * cell.dx + cell.count * centre * centre, cell.y,
-             cell.dxy + centre * cell.y };
+    return { cell.count, cell.x + cell.count * centre, cell.xx + 2.0 * centre * cell.x + cell.count * centre * centre, cell.y,
+             cell.xy + centre * cell.y };
 }
 
 // Scatter about the cell's own line: noise, not the curve's shape.
@@ -57,12 +57,8 @@ void addCellNoise (const RecordingStatistics::Cell& cell, double& squares, doubl
 {
     if (cell.count < 3.0)
         return;
-    const auto inverse = 1.0 / cell.count;
-    const auto sxx = cell.dxx - cell.dx * cell.dx * inverse;
-    const auto sxy = cell.dxy - cell.dx * cell.y * inverse;
-    const auto syy = cell.yy - cell.y * cell.y * inverse;
-    squares += std::max (0.0, sxx > 0.0 ? syy - sxy * sxy / sxx : syy);
-    freedom += cell.count - (sxx > 0.0 ? 2.0 : 1.0);
+    squares += cell.residualSquares();
+    freedom += cell.count - (cell.xVaries() ? 2.0 : 1.0);
 }
 
 struct Running
@@ -332,13 +328,7 @@ void RecordingStatistics::add (const double* xn, const double* yn, size_t count,
         previous = x;
         const auto c = cellOf (x);
         const auto dx = x - cellCentre (c);
-        auto& cell = cells[(size_t) d][(size_t) c];
-        cell.count += 1.0;
-        cell.dx += dx;
-        cell.dxx += dx * dx;
-        cell.y += y;
-        cell.dxy += dx * y;
-        cell.yy += y * y;
+        cells[(size_t) d][(size_t) c].add (dx, y);
     }
     previousX = previous;
     direction = d;
@@ -349,20 +339,10 @@ RecordingStatistics& RecordingStatistics::operator+= (const RecordingStatistics&
 {
     for (size_t d = 0; d < cells.size(); ++d)
         for (size_t c = 0; c < cells[d].size(); ++c)
-        {
-            auto& to = cells[d][c];
-            const auto& from = other.cells[d][c];
-            to.count += from.count;
-            to.dx += from.dx;
-            to.dxx += from.dxx;
-            to.y += from.y;
-            to.dxy += from.dxy;
-            to.yy += from.yy;
-        }
+            cells[d][c] += other.cells[d][c];
     pairs += other.pairs;
     return *this;
 }
-
 
 std::vector<bool> RecordingStatistics::coveredGridPoints() const
 {

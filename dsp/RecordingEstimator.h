@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dsp/FitResult.h"
+#include "dsp/LineMoments.h"
 
 #include <array>
 #include <cstddef>
@@ -23,10 +24,8 @@ public:
 
     RecordingStatistics& operator+= (const RecordingStatistics&);
 
-    struct Cell
-    {
-        double count = 0.0, dx = 0.0, dxx = 0.0, y = 0.0, dxy = 0.0, yy = 0.0; // dx: x minus the cell's centre
-    };
+    // x offset to the cell's centre.
+    using Cell = LineMoments;
     const std::vector<Cell>& branch (int direction) const { return cells[(size_t) direction]; }
     double pairCount() const noexcept { return pairs; } // pairs given, the first included
 

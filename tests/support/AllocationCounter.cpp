@@ -1,4 +1,5 @@
 #include "tests/support/AllocationCounter.h"
+#include "tests/support/Sanitizers.h"
 
 #include <cstdlib>
 #include <new>
@@ -18,14 +19,6 @@ inline void noteAllocation() noexcept
         ++allocations;
 }
 } // namespace
-
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define SONDERLITH_SANITIZED 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
-#define SONDERLITH_SANITIZED 1
-#endif
-#endif
 
 #if defined(SONDERLITH_SANITIZED)
 // Declared here: gcc ships the sanitizer runtimes but not their headers.

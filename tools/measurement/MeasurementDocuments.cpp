@@ -84,6 +84,11 @@ juce::String reportAsText (const MeasureOptions& o, const MeasureOutcome& outcom
     row ("delay taken out", fixed (outcome.delayTakenOut, 3) + " samples (Y behind X)");
     row ("latency x / y", fixed (r.latencyX, 3) + " / " + fixed (r.latencyY, 3) + " samples");
     row ("algorithm", algorithmName (o.algorithm) + ", smoothing " + juce::String (o.smoothing) + ", length " + lengthSetting (o));
+    for (const auto& s : outcome.sources)
+        row ("source " + s.role, (s.path.isEmpty() ? s.format : s.path + " (" + s.format) + ", " + juce::String (s.sampleRate, 0) + " Hz"
+                                     + (s.bitDepth > 0 ? ", " + juce::String (s.bitDepth) + " bit" : juce::String())
+                                     + ", " + fixed ((double) s.samples / s.sampleRate, 3) + " s" + (s.path.isEmpty() ? "" : ")"));
+    row ("measured", outcome.date.toISO8601 (true) + " by sonderlith " + currentReleaseVersion);
     return text;
 }
 

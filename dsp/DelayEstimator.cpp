@@ -2,14 +2,10 @@
 
 #include "dsp/FractionalShift.h"
 #include "dsp/LineMoments.h"
-
-#include <fftw3.h>
+#include "dsp/RealFft.h"
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
-#include <memory>
-#include <mutex>
 #include <numeric>
 
 namespace
@@ -26,70 +22,6 @@ std::vector<double> centredRanks (const std::vector<double>& v)
         ranks[order[r]] = (double) r * scale - 1.0;
     return ranks;
 }
-
-struct FftwFree
-{
-    void operator() (void* p) const { fftw_free (p); }
-};
-using RealBuffer = std::unique_ptr<double[], FftwFree>;
-using ComplexBuffer = std::unique_ptr<fftw_complex[], FftwFree>;
-
-// FFTW's planner is not thread-safe; executing a plan is.
-std::mutex& plannerLock()
-{
-    static std::mutex lock;
-    return lock;
-}
-
-class RealFft
-{
-public:
-    explicit RealFft (size_t size)
-        : n (size), real (fftw_alloc_real (size)), spectrum (fftw_alloc_complex (size / 2 + 1))
-    {
-        const std::lock_guard<std::mutex> guard (plannerLock());
-        forwardPlan = fftw_plan_dft_r2c_1d ((int) n, real.get(), spectrum.get(), FFTW_ESTIMATE);
-        inversePlan = fftw_plan_dft_c2r_1d ((int) n, spectrum.get(), real.get(), FFTW_ESTIMATE);
-    }
-
-    ~RealFft()
-    {
-        const std::lock_guard<std::mutex> guard (plannerLock());
-        fftw_destroy_plan (forwardPlan);
-        fftw_destroy_plan (inversePlan);
-    }
-
-    RealFft (const RealFft&) = delete;
-    RealFft& operator= (const RealFft&) = delete;
-
-    std::vector<std::complex<double>> forward (const std::vector<double>& signal)
-    {
-        std::fill (real.get(), real.get() + n, 0.0);
-        std::copy (signal.begin(), signal.begin() + (std::ptrdiff_t) std::min (signal.size(), n), real.get());
-        fftw_execute (forwardPlan);
-        std::vector<std::complex<double>> out (n / 2 + 1);
-        for (size_t k = 0; k < out.size(); ++k)
-            out[k] = { spectrum[k][0], spectrum[k][1] };
-        return out;
-    }
-
-    std::vector<double> inverse (const std::vector<std::complex<double>>& in)
-    {
-        for (size_t k = 0; k < n / 2 + 1; ++k)
-        {
-            spectrum[k][0] = in[k].real();
-            spectrum[k][1] = in[k].imag();
-        }
-        fftw_execute (inversePlan);
-        return std::vector<double> (real.get(), real.get() + n);
-    }
-
-private:
-    size_t n;
-    RealBuffer real;
-    ComplexBuffer spectrum;
-    fftw_plan forwardPlan = nullptr, inversePlan = nullptr;
-};
 
 // Pearson correlation of y[n] with x[n - lag] for lag = -maximumLag..maximumLag
 // (index lag + maximumLag), each over the samples both cover.

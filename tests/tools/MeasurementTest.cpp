@@ -560,3 +560,91 @@ TEST_F (Files, tenMinutesMeasureInLittleMemory)
     EXPECT_LT (peak, 160'000'000) << "peak resident memory " << peak / 1'000'000 << " MB";
     std::cout << "ten minutes measured with a peak of " << peak / 1'000'000 << " MB resident\n";
 }
+
+// The model check: X through the fitted curve against Y. A memoryless
+// device is modelled (tiny ESR, harmonics as measured); a filter before the
+// nonlinearity or an envelope-driven gain is not, and the verdict says so.
+TEST_F (Files, staticModelCheckFindsDevicesWithMemory)
+{
+    constexpr double rate = 48000.0, pi = 3.14159265358979323846;
+    const size_t length = 96000;
+    auto tone = [&] (double hz, const std::function<double (size_t)>& level)
+    {
+        std::vector<double> x (length);
+        for (size_t n = 0; n < length; ++n)
+            x[n] = level (n) * std::sin (2.0 * pi * hz * (double) n / rate);
+        return x;
+    };
+    auto memoryless = [] (const std::vector<double>& x)
+    {
+        std::vector<double> y (x.size());
+        for (size_t n = 0; n < x.size(); ++n)
+            y[n] = std::tanh (2.0 * x[n]);
+        return y;
+    };
+    // A one-pole high-pass at 100 Hz before the nonlinearity: at 50 Hz it shifts the phase.
+    auto highPassFirst = [&] (const std::vector<double>& x)
+    {
+        const auto c = std::exp (-2.0 * pi * 100.0 / rate);
+        std::vector<double> y (x.size());
+        double previousIn = 0.0, out = 0.0;
+        for (size_t n = 0; n < x.size(); ++n)
+        {
+            out = c * (out + x[n] - previousIn);
+            previousIn = x[n];
+            y[n] = std::tanh (4.0 * out);
+        }
+        return y;
+    };
+    // Gain riding on the level: an envelope follower (5 ms attack, 50 ms release) turning it down.
+    auto envelope = [&] (const std::vector<double>& x)
+    {
+        const auto attack = std::exp (-1.0 / (0.005 * rate)), release = std::exp (-1.0 / (0.05 * rate));
+        std::vector<double> y (x.size());
+        double env = 0.0;
+        for (size_t n = 0; n < x.size(); ++n)
+        {
+            const auto level = std::abs (x[n]);
+            env = level > env ? attack * env + (1.0 - attack) * level : release * env + (1.0 - release) * level;
+            y[n] = x[n] / (1.0 + 2.0 * env);
+        }
+        return y;
+    };
+    const auto steady = [] (size_t) { return 0.9; };
+    const auto swelling = [&] (size_t n) { return 0.1 + 0.8 * (0.5 - 0.5 * std::cos (2.0 * pi * (double) n / (double) length * 4.0)); };
+
+    struct Case
+    {
+        const char* name;
+        std::vector<double> x;
+        std::function<std::vector<double> (const std::vector<double>&)> device;
+        bool static_;
+    };
+    for (const auto& c : { Case { "memoryless", tone (997.0, steady), memoryless, true },
+                           Case { "high-pass before tanh at 50 Hz", tone (50.0, steady), highPassFirst, false },
+                           Case { "envelope follower", tone (997.0, swelling), envelope, false } })
+    {
+        const auto file = folder.getChildFile ("device.wav");
+        writeWav (file, { c.x, c.device (c.x) }, rate);
+        CommandRun run;
+        const auto report = runJson (folder.getChildFile ("model.json"), { "measure", "--xy", file.getFullPathName() }, run);
+        const auto esr = (double) report.getProperty ("esr", -1.0);
+        const auto reasons = juce::JSON::toString (report.getProperty ("verdictReasons", {}));
+        if (c.static_)
+        {
+            EXPECT_EQ (run.code, 0) << run.err;
+            EXPECT_LT (esr, 1.0e-3) << c.name;
+            EXPECT_EQ (report.getProperty ("verdict", {}).toString(), "good") << c.name << ": " << reasons;
+            const auto harmonics = report.getProperty ("harmonics", {});
+            EXPECT_NEAR ((double) harmonics.getProperty ("fundamentalHz", 0.0), 997.0, 0.05);
+            for (int k = 0; k < 9; ++k)
+                if ((double) harmonics["measuredDb"][k] > -100.0)
+                    EXPECT_NEAR ((double) harmonics["predictedDb"][k], (double) harmonics["measuredDb"][k], 0.5) << "H" << k + 1;
+        }
+        else
+        {
+            EXPECT_NE (report.getProperty ("verdict", {}).toString(), "good") << c.name << ": ESR " << esr;
+            EXPECT_TRUE (reasons.contains ("one static curve does not model")) << c.name << ": " << reasons;
+        }
+    }
+}

@@ -2,6 +2,7 @@
 
 #include "dialogs/ReleaseVersion.h"
 #include "dsp/CaptureAlignment.h"
+#include "dsp/HarmonicAnalysis.h"
 #include "dsp/RecordingEstimator.h"
 #include "dsp/TransferFunctionEstimator.h"
 #include "persistence/SafeFileWrite.h"
@@ -247,6 +248,21 @@ Fits fitStreamed (const MeasureOptions& o, const PairStream& stream, const Peaks
     return f;
 }
 
+// The model check for sine material: Y's harmonics beside those of X played
+// through the fitted curve at the measured levels.
+std::optional<HarmonicFigures> harmonicFigures (const PairSamples& samples, const TableScales& scales, const FitResult& fit, double rate)
+{
+    const auto f0 = steadyToneFrequency (samples.excerptX, rate);
+    if (! f0)
+        return std::nullopt;
+    std::vector<double> predicted (samples.excerptX.size());
+    for (size_t i = 0; i < predicted.size(); ++i)
+        predicted[i] = curveValueAt (fit.smoothedBins, samples.excerptX[i] / scales.xPeak) * scales.outputScale();
+    constexpr int harmonics = 9;
+    return HarmonicFigures { *f0, relativeToFundamentalDb (harmonicAmplitudes (samples.excerptY, *f0, rate, harmonics)),
+                             relativeToFundamentalDb (harmonicAmplitudes (predicted, *f0, rate, harmonics)) };
+}
+
 MeasuredLevels measureLevels (const FitResult& fit, const TableScales& scales, const MeasurementReport& report)
 {
     MeasuredLevels l;
@@ -361,7 +377,10 @@ MeasureOutcome measure (const MeasureOptions& o)
     }
     stage ("checking the fit");
     const TableScales scales { peaks.x, peaks.y, tableFactorOf (outcome.fit) };
-    outcome.report = describePairs (pairs.stream, scales, outcome.fit, outcome.cloud);
+    PairSamples samples;
+    outcome.report = describePairs (pairs.stream, scales, outcome.fit, samples);
+    outcome.cloud = std::move (samples.cloud);
+    outcome.harmonics = harmonicFigures (samples, scales, outcome.fit, outcome.sampleRate);
     outcome.report.repeatability = repeatabilityOf (fits.first, fits.firstCovered, fits.second, fits.secondCovered);
     outcome.report.latencyX = std::max (0.0, delay);
     outcome.report.latencyY = std::max (0.0, -delay);

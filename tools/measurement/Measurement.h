@@ -56,6 +56,14 @@ struct MeasuredLevels
     std::optional<double> yAtFullScale;     // Y at X = 1.0, when X reached full scale
 };
 
+// Harmonics of Y, measured and as the fitted curve predicts them from X,
+// in dB relative to the fundamental (index 0 = H1), for sine material.
+struct HarmonicFigures
+{
+    double fundamentalHz = 0.0;
+    std::vector<double> measuredDb, predictedDb;
+};
+
 struct MeasureOutcome
 {
     bool ok = false;
@@ -67,6 +75,7 @@ struct MeasureOutcome
     double sampleRate = 0.0;
     std::vector<SourceInfo> sources;
     std::vector<std::pair<double, double>> cloud; // some of the pairs fitted, in table units
+    std::optional<HarmonicFigures> harmonics;     // when X is a steady tone
     std::optional<DelayEstimate> estimatedDelay;  // with autoLatency
     double delayTakenOut = 0.0;                   // Y behind X, samples, as aligned
     double windowStart = 0.0, windowDuration = 0.0; // seconds of the recording measured

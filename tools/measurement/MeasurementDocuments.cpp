@@ -62,6 +62,20 @@ juce::String reportAsText (const MeasureOptions& o, const MeasureOutcome& outcom
     row ("x range covered", fixed (r.xMinimum, 3) + " .. " + fixed (r.xMaximum, 3) + " (" + fixed (r.rangeCoverage * 100.0, 1) + " % of the range)");
     row ("grid with data", fixed (r.coverage * 100.0, 1) + " %");
     row ("residual rms", fixed (r.residualRms, 5) + " (" + fixed (r.normalisedResidual * 100.0, 2) + " % of Y)");
+    row ("esr", juce::String (r.esr, 6) + " (error-to-signal ratio of X through the curve against Y)");
+    if (const auto& h = outcome.harmonics)
+    {
+        auto list = [] (const std::vector<double>& db)
+        {
+            juce::StringArray parts;
+            for (size_t k = 1; k < db.size(); ++k)
+                parts.add ("H" + juce::String ((int) k + 1) + " " + fixed (db[k], 1));
+            return parts.joinIntoString ("  ");
+        };
+        row ("harmonics", "dB re H1 at " + fixed (h->fundamentalHz, 2) + " Hz");
+        row ("  measured", list (h->measuredDb));
+        row ("  predicted", list (h->predictedDb));
+    }
     row ("hysteresis width", fixed (r.hysteresisWidth, 4));
     row ("repeatability", fixed (r.repeatability, 4));
     row ("x peak", fixed (l.xPeak, 4) + " (" + decibels (l.xPeak).replace (" dB", " dBFS") + ")");
@@ -109,6 +123,22 @@ juce::String reportAsJson (const MeasureOptions& o, const MeasureOutcome& outcom
     object->setProperty ("rangeCoverage", r.rangeCoverage);
     object->setProperty ("residualRms", r.residualRms);
     object->setProperty ("normalisedResidual", r.normalisedResidual);
+    object->setProperty ("esr", r.esr);
+    if (const auto& h = outcome.harmonics)
+    {
+        auto harmonics = std::make_unique<juce::DynamicObject>();
+        auto array = [] (const std::vector<double>& v)
+        {
+            juce::Array<juce::var> a;
+            for (const auto d : v)
+                a.add (d);
+            return a;
+        };
+        harmonics->setProperty ("fundamentalHz", h->fundamentalHz);
+        harmonics->setProperty ("measuredDb", array (h->measuredDb));
+        harmonics->setProperty ("predictedDb", array (h->predictedDb));
+        object->setProperty ("harmonics", juce::var (harmonics.release()));
+    }
     object->setProperty ("hysteresisWidth", r.hysteresisWidth);
     object->setProperty ("repeatability", r.repeatability);
     object->setProperty ("xPeak", l.xPeak);

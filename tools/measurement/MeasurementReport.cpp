@@ -78,12 +78,15 @@ double tableValueAt (const std::vector<double>& table, double x)
 
 double curveValueAt (const std::vector<double>& table, double x) { return tableValueAt (table, x + 1.0 / (grid::size - 1)); }
 
-MeasurementReport describePairs (const PairStream& pairs, const TableScales& scales, const FitResult& fit,
-                                 std::vector<std::pair<double, double>>& cloud, size_t cloudSize)
+MeasurementReport describePairs (const PairStream& pairs, const TableScales& scales, const FitResult& fit, PairSamples& samples)
 {
     MeasurementReport report;
     report.gridHasData.assign ((size_t) grid::size, false);
+    auto& cloud = samples.cloud;
     cloud.clear();
+    samples.excerptX.clear();
+    samples.excerptY.clear();
+    const auto cloudSize = samples.cloudSize;
     if (! fit.valid)
         return report;
 
@@ -101,6 +104,11 @@ MeasurementReport describePairs (const PairStream& pairs, const TableScales& sca
     {
         for (size_t i = 0; i < n; ++i, ++index)
         {
+            if (samples.excerptX.size() < samples.excerptSize)
+            {
+                samples.excerptX.push_back (x[i]);
+                samples.excerptY.push_back (y[i]);
+            }
             if (! std::isfinite (x[i]) || ! std::isfinite (y[i]))
                 continue;
             const auto xn = x[i] * xScale, yt = y[i] * yScale;
@@ -125,7 +133,8 @@ MeasurementReport describePairs (const PairStream& pairs, const TableScales& sca
     report.coverage = (double) std::count (report.gridHasData.begin(), report.gridHasData.end(), true) / grid::size;
     report.rangeCoverage = (double) std::count (stretchHasData.begin(), stretchHasData.end(), true) / stretches;
     report.residualRms = std::sqrt (squares / (double) used);
-    report.normalisedResidual = ySquares > 0.0 ? std::sqrt (squares / ySquares) : 0.0;
+    report.esr = ySquares > 0.0 ? squares / ySquares : 0.0;
+    report.normalisedResidual = std::sqrt (report.esr);
     report.hysteresisWidth = branches.widest();
     return report;
 }

@@ -33,6 +33,7 @@ struct MeasurementReport
     double rangeCoverage = 0.0;                // of 64 equal stretches of X's range, those holding pairs, 0..1
     double residualRms = 0.0;                  // Y against the fitted curve, table units
     double normalisedResidual = 0.0;           // the same over the RMS of Y
+    double esr = 0.0;                          // error-to-signal ratio: sum of (Y - curve)^2 over sum of Y^2
     double hysteresisWidth = 0.0;              // largest rising/falling gap beyond the noise
     double repeatability = 0.0;                // largest difference of the two halves' fits
     double latencyX = 0.0, latencyY = 0.0;
@@ -46,10 +47,19 @@ double tableValueAt (const std::vector<double>& table, double x);
 // resampling leaves each entry half a grid step to the left of its point.
 double curveValueAt (const std::vector<double>& table, double x);
 
-// One pass over the pairs for everything but the repeatability; `cloud`
-// receives up to `cloudSize` evenly spread pairs in table units.
-MeasurementReport describePairs (const PairStream&, const TableScales&, const FitResult&,
-                                 std::vector<std::pair<double, double>>& cloud, size_t cloudSize = 8192);
+// What one pass over the pairs keeps besides the figures: evenly spread
+// pairs in table units for a picture, and the first consecutive pairs as
+// recorded for a spectrum.
+struct PairSamples
+{
+    std::vector<std::pair<double, double>> cloud;
+    size_t cloudSize = 8192;
+    std::vector<double> excerptX, excerptY;
+    size_t excerptSize = 65536;
+};
+
+// One pass over the pairs for everything but the repeatability.
+MeasurementReport describePairs (const PairStream&, const TableScales&, const FitResult&, PairSamples&);
 
 // Largest difference of two fits over the grid points both had data for.
 double repeatabilityOf (const FitResult& first, const std::vector<bool>& firstCovered, const FitResult& second,

@@ -22,13 +22,13 @@ Judgement judgeMeasurement (const MeasurementReport& r, const std::optional<Dela
     };
     auto percent = [] (double v) { return juce::String (v * 100.0, 1) + " %"; };
 
+    const auto esr = "ESR " + juce::String (r.esr, 4) + " (the curve leaves " + percent (r.normalisedResidual) + " of Y unexplained";
     if (r.normalisedResidual > failedResidual)
-        flag (Verdict::failed, "Y is not a function of X: the curve leaves " + percent (r.normalisedResidual)
-                                   + " of Y unexplained (limit " + percent (failedResidual)
+        flag (Verdict::failed, "Y is not a function of X: " + esr + ", limit " + percent (failedResidual)
                                    + "); X and Y are misaligned (check the delay), from different takes, or the device is not static");
     else if (r.normalisedResidual > doubtfulResidual)
-        flag (Verdict::doubtful, "the curve leaves " + percent (r.normalisedResidual) + " of Y unexplained (more than "
-                                     + percent (doubtfulResidual) + "): noise, memory or a small misalignment");
+        flag (Verdict::doubtful, esr + ", more than " + percent (doubtfulResidual)
+                                     + "): one static curve does not model this device (memory: filters, a DC blocker, an envelope), or noise dominates");
 
     if (r.rangeCoverage < failedRange)
         flag (Verdict::failed, "X covers only " + percent (r.rangeCoverage) + " of its range (limit " + percent (failedRange) + ")");
@@ -40,7 +40,7 @@ Judgement judgeMeasurement (const MeasurementReport& r, const std::optional<Dela
                                      + juce::String (doubtfulRepeatability) + "): the device drifts, has time-based effects, or noise dominates");
     if (r.hysteresisWidth > doubtfulHysteresis)
         flag (Verdict::doubtful, "rising and falling X give curves " + juce::String (r.hysteresisWidth, 4) + " apart (more than "
-                                     + juce::String (doubtfulHysteresis) + "): the device has memory; the table is the curve midway");
+                                     + juce::String (doubtfulHysteresis) + "): the device has memory, which one static curve does not model; the table is the curve midway");
 
     if (delay && delay->found && delay->confidence < lowDelayConfidence && ! delay->period)
         flag (Verdict::doubtful, "the delay estimate is uncertain (confidence " + juce::String (delay->confidence, 2)

@@ -1,0 +1,72 @@
+#include "dsp/RealFft.h"
+
+#include <fftw3.h>
+
+#include <algorithm>
+#include <mutex>
+
+namespace
+{
+struct FftwFree
+{
+    void operator() (void* p) const { fftw_free (p); }
+};
+
+// FFTW's planner is not thread-safe; executing a plan is.
+std::mutex& plannerLock()
+{
+    static std::mutex lock;
+    return lock;
+}
+} // namespace
+
+struct RealFft::Plans
+{
+    explicit Plans (size_t size) : n (size), real (fftw_alloc_real (size)), spectrum (fftw_alloc_complex (size / 2 + 1))
+    {
+        const std::lock_guard<std::mutex> guard (plannerLock());
+        forward = fftw_plan_dft_r2c_1d ((int) n, real.get(), spectrum.get(), FFTW_ESTIMATE);
+        inverse = fftw_plan_dft_c2r_1d ((int) n, spectrum.get(), real.get(), FFTW_ESTIMATE);
+    }
+
+    ~Plans()
+    {
+        const std::lock_guard<std::mutex> guard (plannerLock());
+        fftw_destroy_plan (forward);
+        fftw_destroy_plan (inverse);
+    }
+
+    size_t n;
+    std::unique_ptr<double[], FftwFree> real;
+    std::unique_ptr<fftw_complex[], FftwFree> spectrum;
+    fftw_plan forward = nullptr, inverse = nullptr;
+};
+
+RealFft::RealFft (size_t size) : plans (std::make_unique<Plans> (size)) {}
+RealFft::~RealFft() = default;
+
+size_t RealFft::size() const noexcept { return plans->n; }
+
+std::vector<std::complex<double>> RealFft::forward (const std::vector<double>& signal)
+{
+    auto& p = *plans;
+    std::fill (p.real.get(), p.real.get() + p.n, 0.0);
+    std::copy (signal.begin(), signal.begin() + (std::ptrdiff_t) std::min (signal.size(), p.n), p.real.get());
+    fftw_execute (p.forward);
+    std::vector<std::complex<double>> out (p.n / 2 + 1);
+    for (size_t k = 0; k < out.size(); ++k)
+        out[k] = { p.spectrum[k][0], p.spectrum[k][1] };
+    return out;
+}
+
+std::vector<double> RealFft::inverse (const std::vector<std::complex<double>>& in)
+{
+    auto& p = *plans;
+    for (size_t k = 0; k < p.n / 2 + 1; ++k)
+    {
+        p.spectrum[k][0] = k < in.size() ? in[k].real() : 0.0;
+        p.spectrum[k][1] = k < in.size() ? in[k].imag() : 0.0;
+    }
+    fftw_execute (p.inverse);
+    return std::vector<double> (p.real.get(), p.real.get() + p.n);
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <complex>
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+// A real FFT of one size, forward and inverse (unnormalised: inverse of
+// forward gives the signal times the size). Plans are made once per object;
+// objects may live on different threads.
+class RealFft
+{
+public:
+    explicit RealFft (size_t size);
+    ~RealFft();
+
+    RealFft (const RealFft&) = delete;
+    RealFft& operator= (const RealFft&) = delete;
+
+    size_t size() const noexcept;
+
+    // The signal zero-padded or cut to the size; size / 2 + 1 bins.
+    std::vector<std::complex<double>> forward (const std::vector<double>& signal);
+    std::vector<double> inverse (const std::vector<std::complex<double>>& spectrum);
+
+private:
+    struct Plans;
+    std::unique_ptr<Plans> plans;
+};

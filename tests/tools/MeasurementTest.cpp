@@ -210,8 +210,8 @@ TEST_F (Files, filesInAndEveryOutputOut)
     EXPECT_TRUE (report.hasProperty ("repeatability"));
 
     const auto picture = juce::ImageFileFormat::loadFrom (png);
-    EXPECT_EQ (picture.getWidth(), 800);
-    EXPECT_EQ (picture.getHeight(), 800);
+    EXPECT_EQ (picture.getWidth(), 1600);
+    EXPECT_EQ (picture.getHeight(), 1000);
     png.copyFileTo (test::outputFolder().getChildFile ("measure-tanh.png"));
 
     const auto mono = sonderlith ({ "measure", "--x", folder.getChildFile ("x.wav").getFullPathName(), "--y",
@@ -224,7 +224,7 @@ TEST_F (Files, filesInAndEveryOutputOut)
     const auto curvePicture = folder.getChildFile ("inspected.png");
     const auto inspected = sonderlith ({ "inspect", preset.getFullPathName(), "--png", curvePicture.getFullPathName() });
     EXPECT_EQ (inspected.code, 0);
-    EXPECT_EQ (juce::ImageFileFormat::loadFrom (curvePicture).getWidth(), 800);
+    EXPECT_EQ (juce::ImageFileFormat::loadFrom (curvePicture).getWidth(), 1600);
     EXPECT_TRUE (inspected.out.contains ("Ada"));
     EXPECT_TRUE (inspected.out.contains ("16384"));
     EXPECT_TRUE (inspected.out.contains ("yes"));
@@ -312,7 +312,7 @@ TEST_F (Files, badInputsFailClearlyAndWriteNothing)
 
 TEST (CommandLine, everySubcommandHasHelp)
 {
-    for (const auto* command : { "measure", "inspect", "host-check" })
+    for (const auto* command : { "measure", "inspect", "compare", "host-check" })
         for (const auto& arguments : { juce::StringArray { command, "--help" }, juce::StringArray { command, "-h" }, juce::StringArray { "help", command } })
         {
             const auto run = sonderlith (arguments);
@@ -647,4 +647,65 @@ TEST_F (Files, staticModelCheckFindsDevicesWithMemory)
             EXPECT_TRUE (reasons.contains ("one static curve does not model")) << c.name << ": " << reasons;
         }
     }
+}
+
+// compare: a regression check between measured curves.
+TEST_F (Files, compareChecksCurvesAgainstATolerance)
+{
+    auto path = [this] (const char* name) { return folder.getChildFile (name).getFullPathName(); };
+    for (const auto* device : { "tanh", "hardclip" })
+        ASSERT_EQ (sonderlith ({ "measure", "--demo", device, "-o", path ((juce::String (device) + ".tfunc").toRawUTF8()), "--csv",
+                                 path ((juce::String (device) + ".csv").toRawUTF8()) })
+                       .code,
+                   0);
+    // The same curve at 0.8 of the level, as a CSV: the shape is equal, the gain is not.
+    juce::StringArray lines, quieter;
+    lines.addLines (folder.getChildFile ("tanh.csv").loadFileAsString().trimEnd());
+    quieter.add (lines[0]);
+    for (int i = 1; i < lines.size(); ++i)
+    {
+        juce::StringArray cells;
+        cells.addTokens (lines[i], ",", "");
+        quieter.add (cells[0] + "," + juce::String (0.8 * cells[1].getDoubleValue(), 9));
+    }
+    folder.getChildFile ("quieter.csv").replaceWithText (quieter.joinIntoString ("\n") + "\n");
+    folder.getChildFile ("junk.csv").replaceWithText ("a,b\n1,2\n");
+
+    struct Case
+    {
+        juce::StringArray arguments;
+        int code;
+        const char* message;
+    };
+    for (const auto& c : { Case { { path ("tanh.tfunc"), path ("tanh.tfunc") }, 0, "max difference 0.000000" },
+                           Case { { path ("tanh.tfunc"), path ("hardclip.tfunc") }, 4, "BEYOND" },
+                           Case { { path ("tanh.tfunc"), path ("hardclip.tfunc"), "--tolerance", "0.5" }, 0, "within 0.5" },
+                           Case { { path ("tanh.csv"), path ("quieter.csv") }, 4, "BEYOND" },
+                           Case { { path ("tanh.csv"), path ("quieter.csv"), "--match-gain" }, 0, "gain 1.25" },
+                           Case { { path ("tanh.tfunc"), path ("tanh.csv") }, 2, "curves of one kind" },
+                           Case { { path ("tanh.csv"), path ("junk.csv") }, 1, "not a curve CSV" },
+                           Case { { path ("tanh.tfunc"), path ("missing.tfunc") }, 1, "no such file" },
+                           Case { { path ("tanh.tfunc") }, 2, "two or more curves" },
+                           Case { { path ("tanh.tfunc"), path ("hardclip.tfunc"), "--png", path ("tanh.tfunc") }, 2, "--png writes a .png file" } })
+    {
+        auto arguments = c.arguments;
+        arguments.insert (0, "compare");
+        const auto run = sonderlith (arguments);
+        EXPECT_EQ (run.code, c.code) << arguments.joinIntoString (" ") << ": " << run.err;
+        EXPECT_TRUE ((run.out + run.err).contains (c.message)) << run.out << run.err;
+    }
+
+    // Three inputs: every pair in the JSON, and a picture.
+    const auto json = folder.getChildFile ("compare.json"), png = folder.getChildFile ("compare.png");
+    const auto run = sonderlith ({ "compare", path ("tanh.tfunc"), path ("hardclip.tfunc"), path ("tanh.tfunc"), "--json", json.getFullPathName(), "--png",
+                                   png.getFullPathName() });
+    EXPECT_EQ (run.code, 4);
+    const auto report = juce::JSON::parse (json.loadFileAsString());
+    ASSERT_EQ (report.getProperty ("pairs", {}).size(), 3);
+    EXPECT_GT ((double) report["pairs"][0].getProperty ("maxDifference", 0.0), 0.05);
+    EXPECT_EQ ((double) report["pairs"][1].getProperty ("maxDifference", 1.0), 0.0) << "A and C are the same file";
+    EXPECT_GT ((double) report["pairs"][0].getProperty ("rmsDifference", 0.0), 0.0);
+    EXPECT_FALSE ((bool) report.getProperty ("withinTolerance", true));
+    EXPECT_EQ (juce::ImageFileFormat::loadFrom (png).getWidth(), 1600);
+    png.copyFileTo (test::outputFolder().getChildFile ("compare.png"));
 }

@@ -3,10 +3,13 @@
 #include "dialogs/ReleaseVersion.h"
 #include "persistence/TransferFunctionPreset.h"
 #include "tools/measurement/Measurement.h"
+#include "tools/measurement/ReportPicture.h"
+#include "persistence/SafeFileWrite.h"
 
 #include <cmath>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace
@@ -51,6 +54,32 @@ std::optional<std::optional<int>> lengthFromText (const juce::String& text)
 juce::File fileArgument (const juce::String& path)
 {
     return juce::File::isAbsolutePath (path) ? juce::File (path) : juce::File::getCurrentWorkingDirectory().getChildFile (path);
+}
+
+// --size WxH and --theme dark|light, for every command that draws. False
+// when the option is not one of them.
+bool takePictureOption (const juce::String& option, Arguments& a, PictureOptions& picture)
+{
+    if (option == "--size")
+    {
+        const auto text = a.value (option);
+        const auto width = text.upToFirstOccurrenceOf ("x", false, false), height = text.fromFirstOccurrenceOf ("x", false, false);
+        const auto w = width.getIntValue(), h = height.getIntValue();
+        if (a.error.isEmpty() && (! width.containsOnly ("0123456789") || ! height.containsOnly ("0123456789") || w < 320 || h < 240 || w > 8000 || h > 8000))
+            a.error = "--size is WIDTHxHEIGHT in pixels, 320x240 to 8000x8000, not '" + text + "'";
+        picture.width = w;
+        picture.height = h;
+        return true;
+    }
+    if (option == "--theme")
+    {
+        const auto name = a.value (option);
+        if (a.error.isEmpty() && name != "dark" && name != "light")
+            a.error = "--theme is dark or light, not '" + name + "'";
+        picture.light = name == "light";
+        return true;
+    }
+    return false;
 }
 
 // Each output has one kind of file; an output may not replace an input (the
@@ -180,7 +209,7 @@ bool parseMeasure (Arguments& a, MeasureOptions& o)
             o.jsonFile = fileArgument (a.value (option));
         else if (option == "--png")
             o.pngFile = fileArgument (a.value (option));
-        else
+        else if (! takePictureOption (option, a, o.picture))
             a.error = "Unknown option '" + option + "'";
     }
     if (a.error.isNotEmpty())
@@ -258,16 +287,21 @@ int inspectCommand (Arguments& a, juce::String& out, juce::String& err)
     }
     const auto file = fileArgument (a.take());
     juce::File picture;
-    while (a.more())
+    PictureOptions pictureOptions;
+    while (a.more() && a.error.isEmpty())
     {
         const auto option = a.take();
-        if (option == "--png" && a.more())
-            picture = fileArgument (a.take());
-        else
-        {
-            err << "Unknown option '" << option << "'\n";
-            return 2;
-        }
+        if (option == "--png")
+            picture = fileArgument (a.value (option));
+        else if (! takePictureOption (option, a, pictureOptions))
+            a.error = "Unknown option '" + option + "'";
+    }
+    if (a.error.isEmpty() && picture != juce::File() && ! picture.hasFileExtension (".png"))
+        a.error = "--png writes a .png file, not '" + picture.getFileName() + "'";
+    if (a.error.isNotEmpty())
+    {
+        err << a.error << "\n";
+        return 2;
     }
     juce::MemoryBlock bytes;
     if (! file.loadFileAsData (bytes))
@@ -289,15 +323,17 @@ int inspectCommand (Arguments& a, juce::String& out, juce::String& err)
     }
     const auto [lowest, highest] = std::minmax_element (read.table.begin(), read.table.end());
     const auto rising = std::is_sorted (read.table.begin(), read.table.end());
+    const auto artist = tree.getChildWithName ("metadata").getProperty ("artist").toString();
     auto row = [&out] (const char* name, const juce::String& value) { out << juce::String (name).paddedRight (' ', 14) << value << "\n"; };
     row ("version", juce::String (presetFormatVersion (tree)));
-    row ("artist", tree.getChildWithName ("metadata").getProperty ("artist").toString());
+    row ("artist", artist);
     row ("table size", juce::String ((int) read.table.size()));
     row ("range", juce::String (*lowest, 4) + " .. " + juce::String (*highest, 4));
     row ("monotonic", rising ? "yes (non-decreasing)" : "no");
     if (picture != juce::File())
     {
-        if (! writeCurvePicture (read.table, picture))
+        const auto subtitle = (artist.isEmpty() ? juce::String ("no artist") : "by " + artist) + ", preset format " + juce::String (presetFormatVersion (tree));
+        if (! writePicture (drawPresetPicture ("Preset " + file.getFileName(), subtitle, read.table, pictureOptions), picture))
         {
             err << "Cannot write " << picture.getFullPathName() << "\n";
             return 1;
@@ -306,6 +342,95 @@ int inspectCommand (Arguments& a, juce::String& out, juce::String& err)
     }
     return 0;
 }
+
+// Two or more curves (presets or CSVs of one kind) against each other: 0
+// within the tolerance, 4 beyond it.
+int compareCommand (Arguments& a, juce::String& out, juce::String& err)
+{
+    juce::Array<juce::File> inputs;
+    juce::File picture, json;
+    PictureOptions pictureOptions;
+    bool matchGain = false;
+    double tolerance = 0.01;
+    juce::StringArray seen;
+    while (a.more() && a.error.isEmpty())
+    {
+        const auto option = a.take();
+        if (! option.startsWith ("-"))
+        {
+            inputs.add (fileArgument (option));
+            continue;
+        }
+        if (seen.contains (option))
+        {
+            a.error = option + " is given twice";
+            break;
+        }
+        seen.add (option);
+        if (option == "--png")
+            picture = fileArgument (a.value (option));
+        else if (option == "--json")
+            json = fileArgument (a.value (option));
+        else if (option == "--match-gain")
+            matchGain = true;
+        else if (option == "--tolerance")
+        {
+            if (auto t = a.number (option, 0.0, 10.0))
+                tolerance = *t;
+        }
+        else if (! takePictureOption (option, a, pictureOptions))
+            a.error = "Unknown option '" + option + "'";
+    }
+    if (a.error.isEmpty() && inputs.size() < 2)
+        a.error = "compare needs two or more curves (presets or CSVs written by sonderlith measure)";
+    for (const auto& [option, file, extension] : { std::tuple { "--png", picture, ".png" }, std::tuple { "--json", json, ".json" } })
+        if (a.error.isEmpty() && file != juce::File() && ! file.hasFileExtension (extension))
+            a.error = juce::String (option) + " writes a " + extension + " file, not '" + file.getFileName() + "'";
+    for (const auto& output : { picture, json })
+        if (a.error.isEmpty() && output != juce::File() && (inputs.contains (output) || (output == picture && output == json)))
+            a.error = "An output would overwrite " + output.getFullPathName() + ", which is already an input or another output";
+    if (a.error.isNotEmpty())
+    {
+        err << a.error << "\n";
+        return 2;
+    }
+
+    std::vector<LoadedCurve> curves;
+    for (const auto& file : inputs)
+    {
+        juce::String error;
+        curves.push_back (loadCurve (file, error));
+        if (error.isNotEmpty())
+        {
+            err << error << "\n";
+            return 1;
+        }
+        if (curves.back().kind != curves.front().kind)
+        {
+            err << "compare takes curves of one kind: " << curves.front().file.getFileName() << " is a " << curves.front().kind << ", "
+                << file.getFileName() << " a " << curves.back().kind << "\n";
+            return 2;
+        }
+    }
+    const auto comparison = compareCurves (std::move (curves), matchGain, tolerance);
+    out << comparisonAsText (comparison);
+    const auto utf8 = comparisonAsJson (comparison).toStdString();
+    if (json != juce::File() && ! replaceFileSafely (json, utf8.data(), utf8.size()))
+    {
+        err << "Cannot write " << json.getFullPathName() << "\n";
+        return 1;
+    }
+    if (picture != juce::File() && ! writePicture (drawComparisonPicture (comparison, pictureOptions), picture))
+    {
+        err << "Cannot write " << picture.getFullPathName() << "\n";
+        return 1;
+    }
+    for (const auto& file : { picture, json })
+        if (file != juce::File())
+            out << "wrote " << file.getFullPathName() << "\n";
+    return comparison.allWithinTolerance() ? 0 : 4;
+}
+
 // The bundle is loaded by a companion program built with the toolkit's VST3
 // hosting, which cannot share a process with the plug-in's own code.
 int hostCheckCommand (Arguments& a, juce::String& out, juce::String& err)
@@ -346,9 +471,15 @@ juce::String usageText (const juce::String& command)
           "    --latency-y S  the plug-in's parameter: delays Y by S (0..512), the same as --delay -S\n"
           "    --demo-delay S the built-in device's own delay (Y behind X)\n"
           "    --force        write the preset and CSV even when the verdict is \"failed\"\n"
+          "    --png FILE     the report picture; --size WxH (default 1600x1000), --theme dark|light (light prints well)\n"
           "    Exit codes: 0 good or doubtful, 1 cannot read, fit or write, 2 wrong usage, 3 verdict \"failed\".\n"
           "    Example: sonderlith measure --x dry.wav --y wet.flac --delay 37 -o amp.tfunc\n" },
-        { "inspect", "  sonderlith inspect FILE.tfunc [--png FILE.png]\n" },
+        { "inspect", "  sonderlith inspect FILE.tfunc [--png FILE.png] [--size WxH] [--theme dark|light]\n" },
+        { "compare", "  sonderlith compare A B [C ...] [--match-gain] [--tolerance T] [--json FILE.json] [--png FILE.png] [--size WxH]\n"
+                     "                     [--theme dark|light]\n"
+                     "    A, B ... are presets (.tfunc) or CSVs written by sonderlith measure, all of one kind. Prints the largest and RMS\n"
+                     "    difference of every pair (--match-gain: after scaling the second onto the first); exit code 0 when every\n"
+                     "    largest difference is within the tolerance (default 0.01 of full scale), 4 beyond it.\n" },
         { "host-check", "  sonderlith host-check PATH/Sonderlith.vst3\n" },
         { "--version", "  sonderlith --version\n" },
     };
@@ -365,7 +496,7 @@ int runCommandLine (const juce::StringArray& arguments, juce::String& out, juce:
     const auto command = a.more() ? a.take() : juce::String();
     if (command == "help" && a.more())
         return runCommandLine ({ a.take(), "--help" }, out, err, std::move (progress));
-    if ((command == "measure" || command == "inspect" || command == "host-check") && asksForHelp (a))
+    if ((command == "measure" || command == "inspect" || command == "compare" || command == "host-check") && asksForHelp (a))
     {
         out << usageText (command);
         return 0;
@@ -374,6 +505,8 @@ int runCommandLine (const juce::StringArray& arguments, juce::String& out, juce:
         return measureCommand (a, out, err, std::move (progress));
     if (command == "inspect")
         return inspectCommand (a, out, err);
+    if (command == "compare")
+        return compareCommand (a, out, err);
     if (command == "host-check")
         return hostCheckCommand (a, out, err);
     if (command == "--version")

@@ -7,7 +7,7 @@
 #include "dsp/TransferFunctionEstimator.h"
 #include "persistence/SafeFileWrite.h"
 #include "persistence/TransferFunctionPreset.h"
-#include "tools/measurement/MeasurementPicture.h"
+#include "tools/measurement/ReportPicture.h"
 
 #include <algorithm>
 #include <cmath>
@@ -379,7 +379,8 @@ MeasureOutcome measure (const MeasureOptions& o)
     const TableScales scales { peaks.x, peaks.y, tableFactorOf (outcome.fit) };
     PairSamples samples;
     outcome.report = describePairs (pairs.stream, scales, outcome.fit, samples);
-    outcome.cloud = std::move (samples.cloud);
+    outcome.density = std::move (samples.density);
+    outcome.residuals = std::move (samples.residuals);
     outcome.harmonics = harmonicFigures (samples, scales, outcome.fit, outcome.sampleRate);
     outcome.report.repeatability = repeatabilityOf (fits.first, fits.firstCovered, fits.second, fits.secondCovered);
     outcome.report.latencyX = std::max (0.0, delay);
@@ -425,26 +426,10 @@ bool writeOutputs (const MeasureOptions& o, const MeasureOutcome& outcome, juce:
         return false;
     if (o.jsonFile != juce::File() && ! writeText (o.jsonFile, reportAsJson (o, outcome)))
         return false;
-    if (o.pngFile != juce::File())
+    if (o.pngFile != juce::File() && ! writePicture (drawMeasurementReport (o, outcome, o.picture), o.pngFile))
     {
-        juce::MemoryOutputStream png;
-        if (! juce::PNGImageFormat().writeImageToStream (drawMeasurement (outcome), png)
-            || ! replaceFileSafely (o.pngFile, png.getData(), png.getDataSize()))
-        {
-            error = "Cannot write " + o.pngFile.getFullPathName();
-            return false;
-        }
+        error = "Cannot write " + o.pngFile.getFullPathName();
+        return false;
     }
     return true;
-}
-
-bool writeCurvePicture (const std::vector<double>& table, const juce::File& file)
-{
-    MeasureOutcome curveOnly;
-    curveOnly.fit.smoothedBins = table;
-    curveOnly.fit.bins = table;
-    curveOnly.fit.valid = true;
-    juce::MemoryOutputStream png;
-    return juce::PNGImageFormat().writeImageToStream (drawMeasurement (curveOnly), png)
-           && replaceFileSafely (file, png.getData(), png.getDataSize());
 }

@@ -5,6 +5,7 @@
 #include "tools/measurement/DemoDevice.h"
 #include "tools/measurement/MeasurementReport.h"
 #include "tools/measurement/MeasurementVerdict.h"
+#include "tools/measurement/PlotFrame.h"
 
 #include <juce_core/juce_core.h>
 
@@ -41,6 +42,7 @@ struct MeasureOptions
     juce::String artist;
 
     juce::File presetFile, csvFile, jsonFile, pngFile; // outputs, each optional
+    PictureOptions picture;
 
     std::function<void (const juce::String& stage)> onStage; // progress, optional
 };
@@ -74,7 +76,8 @@ struct MeasureOutcome
     Judgement judgement;
     double sampleRate = 0.0;
     std::vector<SourceInfo> sources;
-    std::vector<std::pair<double, double>> cloud; // some of the pairs fitted, in table units
+    DensityGrid density;                          // where the pairs lie, for the picture
+    ResidualProfile residuals;                    // how far they stray from the curve, along X
     std::optional<HarmonicFigures> harmonics;     // when X is a steady tone
     std::optional<DelayEstimate> estimatedDelay;  // with autoLatency
     double delayTakenOut = 0.0;                   // Y behind X, samples, as aligned
@@ -97,5 +100,3 @@ juce::String reportAsText (const MeasureOptions&, const MeasureOutcome&);
 juce::String reportAsJson (const MeasureOptions&, const MeasureOutcome&);
 juce::String curveAsCsv (const MeasureOutcome&);
 
-// A preset's table drawn by the plot, without a cloud.
-bool writeCurvePicture (const std::vector<double>& table, const juce::File& png);

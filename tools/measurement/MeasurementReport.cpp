@@ -76,33 +76,46 @@ double tableValueAt (const std::vector<double>& table, double x)
     return table[i] + (table[i + 1] - table[i]) * t;
 }
 
+void DensityGrid::add (double x, double y)
+{
+    const auto column = (int) ((x + 1.0) * 0.5 * columns), row = (int) ((y / yRange + 1.0) * 0.5 * rows);
+    if (column >= 0 && column < columns && row >= 0 && row < rows)
+        counts[(size_t) (row * columns + column)] += 1.0;
+}
+
+void ResidualProfile::add (double x, double residual)
+{
+    const auto b = (size_t) std::clamp ((int) ((x + 1.0) * 0.5 * bins), 0, bins - 1);
+    minimum[b] = count[b] > 0.0 ? std::min (minimum[b], residual) : residual;
+    maximum[b] = count[b] > 0.0 ? std::max (maximum[b], residual) : residual;
+    count[b] += 1.0;
+    sum[b] += residual;
+    squares[b] += residual * residual;
+}
+
 double curveValueAt (const std::vector<double>& table, double x) { return tableValueAt (table, x + 1.0 / (grid::size - 1)); }
 
 MeasurementReport describePairs (const PairStream& pairs, const TableScales& scales, const FitResult& fit, PairSamples& samples)
 {
     MeasurementReport report;
     report.gridHasData.assign ((size_t) grid::size, false);
-    auto& cloud = samples.cloud;
-    cloud.clear();
+    samples.density.yRange = 1.02 * std::max (1.0, 1.0 / scales.tableFactor);
+    samples.density.counts.assign ((size_t) (samples.density.columns * samples.density.rows), 0.0);
+    samples.residuals = {};
     samples.excerptX.clear();
     samples.excerptY.clear();
-    const auto cloudSize = samples.cloudSize;
     if (! fit.valid)
         return report;
-
-    size_t total = 0;
-    pairs ([&total] (const double*, const double*, size_t n) { total += n; });
-    const auto cloudStep = std::max<size_t> (1, total / std::max<size_t> (1, cloudSize));
 
     constexpr int stretches = 64;
     std::vector<bool> stretchHasData (stretches, false);
     BranchMeans branches;
     double squares = 0.0, ySquares = 0.0, xMinimum = 1.0, xMaximum = -1.0;
-    size_t used = 0, index = 0;
+    size_t used = 0;
     const auto xScale = 1.0 / scales.xPeak, yScale = 1.0 / scales.outputScale();
     pairs ([&] (const double* x, const double* y, size_t n)
     {
-        for (size_t i = 0; i < n; ++i, ++index)
+        for (size_t i = 0; i < n; ++i)
         {
             if (samples.excerptX.size() < samples.excerptSize)
             {
@@ -120,8 +133,8 @@ MeasurementReport describePairs (const PairStream& pairs, const TableScales& sca
             report.gridHasData[(size_t) nearestGridIndex (xn)] = true;
             stretchHasData[(size_t) std::clamp ((int) ((xn + 1.0) * 0.5 * stretches), 0, stretches - 1)] = true;
             branches.add (xn, yt);
-            if (index % cloudStep == 0)
-                cloud.emplace_back (xn, yt);
+            samples.density.add (xn, yt);
+            samples.residuals.add (xn, e);
             ++used;
         }
     });

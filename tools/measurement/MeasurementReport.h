@@ -47,13 +47,35 @@ double tableValueAt (const std::vector<double>& table, double x);
 // resampling leaves each entry half a grid step to the left of its point.
 double curveValueAt (const std::vector<double>& table, double x);
 
-// What one pass over the pairs keeps besides the figures: evenly spread
-// pairs in table units for a picture, and the first consecutive pairs as
-// recorded for a spectrum.
+// How many pairs fell where, in table units: X -1..1 across, Y -yRange..yRange up.
+struct DensityGrid
+{
+    int columns = 320, rows = 320;
+    double yRange = 1.0;
+    std::vector<double> counts; // row-major, row 0 at the bottom
+
+    void add (double x, double y);
+    double at (int column, int row) const { return counts[(size_t) (row * columns + column)]; }
+};
+
+// Y minus the curve, per stretch of X, in table units.
+struct ResidualProfile
+{
+    static constexpr int bins = 200;
+    std::vector<double> count = std::vector<double> (bins, 0.0), sum = std::vector<double> (bins, 0.0),
+                        squares = std::vector<double> (bins, 0.0), minimum = std::vector<double> (bins, 0.0),
+                        maximum = std::vector<double> (bins, 0.0);
+
+    void add (double x, double residual);
+};
+
+// What one pass over the pairs keeps besides the figures: where the pairs
+// lie and how far they stray from the curve, for a picture, and the first
+// consecutive pairs as recorded, for a spectrum.
 struct PairSamples
 {
-    std::vector<std::pair<double, double>> cloud;
-    size_t cloudSize = 8192;
+    DensityGrid density;
+    ResidualProfile residuals;
     std::vector<double> excerptX, excerptY;
     size_t excerptSize = 65536;
 };

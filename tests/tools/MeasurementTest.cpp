@@ -312,7 +312,7 @@ TEST_F (Files, badInputsFailClearlyAndWriteNothing)
 
 TEST (CommandLine, everySubcommandHasHelp)
 {
-    for (const auto* command : { "measure", "inspect", "compare", "host-check" })
+    for (const auto* command : { "measure", "inspect", "compare", "stimulus", "host-check" })
         for (const auto& arguments : { juce::StringArray { command, "--help" }, juce::StringArray { command, "-h" }, juce::StringArray { "help", command } })
         {
             const auto run = sonderlith (arguments);
@@ -708,4 +708,77 @@ TEST_F (Files, compareChecksCurvesAgainstATolerance)
     EXPECT_FALSE ((bool) report.getProperty ("withinTolerance", true));
     EXPECT_EQ (juce::ImageFileFormat::loadFrom (png).getWidth(), 1600);
     png.copyFileTo (test::outputFolder().getChildFile ("compare.png"));
+}
+
+// The stimulus played through a device and recorded with an interface's
+// delay: recognised, the delay found, its parts compared.
+TEST_F (Files, stimulusRoundTrip)
+{
+    const auto stimulusFile = folder.getChildFile ("stimulus.wav");
+    const auto written = sonderlith ({ "stimulus", stimulusFile.getFullPathName(), "--seconds", "12" });
+    ASSERT_EQ (written.code, 0) << written.err;
+    EXPECT_TRUE (written.out.contains ("pink noise"));
+
+    juce::AudioFormatManager formats;
+    formats.registerBasicFormats();
+    std::unique_ptr<juce::AudioFormatReader> reader (formats.createReaderFor (stimulusFile));
+    ASSERT_NE (reader, nullptr);
+    EXPECT_EQ (reader->sampleRate, 48000.0);
+    EXPECT_EQ (reader->bitsPerSample, 24u);
+    juce::AudioBuffer<float> buffer (1, (int) reader->lengthInSamples);
+    reader->read (&buffer, 0, buffer.getNumSamples(), 0, true, false);
+
+    // Recorded with a little silence first, as a recorder started early leaves it.
+    constexpr int lead = 12000, delay = 800;
+    std::vector<double> x ((size_t) (lead + buffer.getNumSamples() + 4000), 0.0);
+    for (int i = 0; i < buffer.getNumSamples(); ++i)
+        x[(size_t) (lead + i)] = buffer.getSample (0, i);
+    auto through = [&] (const std::function<double (double)>& curve, double lowPassHz)
+    {
+        // The curve, then (for a device with memory) a one-pole low-pass, then the interface's delay.
+        const auto c = lowPassHz > 0.0 ? std::exp (-2.0 * 3.14159265358979323846 * lowPassHz / 48000.0) : 0.0;
+        std::vector<double> y (x.size(), 0.0);
+        double state = 0.0;
+        for (size_t n = delay; n < x.size(); ++n)
+        {
+            state = c * state + (1.0 - c) * curve (x[n - delay]);
+            y[n] = state;
+        }
+        return y;
+    };
+    struct Case
+    {
+        const char* name;
+        double lowPassHz;
+    };
+    for (const auto& c : { Case { "memoryless", 0.0 }, Case { "low-pass after the curve", 6000.0 } })
+    {
+        const auto file = folder.getChildFile ("recorded.wav");
+        writeWav (file, { x, through ([] (double v) { return std::tanh (1.5 * v); }, c.lowPassHz) }, 48000.0);
+        CommandRun run;
+        const auto report = runJson (folder.getChildFile ("stimulus.json"), { "measure", "--xy", file.getFullPathName(), "--auto-latency" }, run);
+        const auto verdict = report.getProperty ("verdict", {}).toString();
+        EXPECT_EQ (verdict == "good", c.lowPassHz == 0.0) << c.name << ": " << juce::JSON::toString (report.getProperty ("verdictReasons", {}));
+        EXPECT_EQ (run.code, verdict == "failed" ? 3 : 0) << c.name << ": " << run.err;
+        const auto stimulus = report.getProperty ("stimulus", {});
+        ASSERT_TRUE (stimulus.isObject()) << c.name << ": not recognised";
+        EXPECT_NEAR ((double) stimulus.getProperty ("startSeconds", 0.0), lead / 48000.0, 1.0e-3) << c.name;
+        EXPECT_EQ (stimulus.getProperty ("parts", {}).size(), 5) << c.name;
+        if (c.lowPassHz == 0.0)
+        {
+            EXPECT_NEAR ((double) report.getProperty ("estimatedDelaySamples", 0.0), delay, 0.05);
+            EXPECT_LT ((double) stimulus.getProperty ("spread", 1.0), 0.005);
+        }
+        else
+        {
+            EXPECT_GT ((double) stimulus.getProperty ("spread", 0.0), 0.02) << "the 5 kHz sine is turned down, the 100 Hz one is not";
+            EXPECT_TRUE (juce::JSON::toString (report.getProperty ("verdictReasons", {})).contains ("stimulus's parts"));
+        }
+        EXPECT_TRUE (run.out.contains ("stimulus")) << run.out;
+    }
+
+    const auto bad = sonderlith ({ "stimulus", folder.getChildFile ("s.flac").getFullPathName() });
+    EXPECT_EQ (bad.code, 2);
+    EXPECT_TRUE (bad.err.contains ("stimulus writes a .wav file")) << bad.err;
+    EXPECT_EQ (sonderlith ({ "stimulus", stimulusFile.getFullPathName(), "--seconds", "3" }).code, 2) << "shorter than its parts need";
 }

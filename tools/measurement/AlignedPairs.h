@@ -17,6 +17,8 @@ public:
     AlignedPairs (const CaptureSource&, juce::int64 windowStart, juce::int64 windowEnd, double delay);
 
     juce::int64 size() const noexcept { return last - first; }
+    juce::int64 firstYSample() const noexcept { return first; }
+    juce::int64 firstXSample() const noexcept { return first - whole - (fraction > 0.5 ? 1 : 0); } // nearest
 
     // Every pair in order, in blocks.
     void forEachBlock (const PairVisitor&) const;

@@ -3,6 +3,7 @@
 #include "dialogs/ReleaseVersion.h"
 #include "persistence/TransferFunctionPreset.h"
 #include "tools/measurement/Measurement.h"
+#include "dsp/Stimulus.h"
 #include "tools/measurement/ReportPicture.h"
 #include "persistence/SafeFileWrite.h"
 
@@ -431,6 +432,93 @@ int compareCommand (Arguments& a, juce::String& out, juce::String& err)
     return comparison.allWithinTolerance() ? 0 : 4;
 }
 
+// Writes the recommended test signal for re-amping hardware.
+int stimulusCommand (Arguments& a, juce::String& out, juce::String& err)
+{
+    juce::File file;
+    double rate = 48000.0, seconds = 30.0;
+    bool floatingPoint = false;
+    juce::StringArray seen;
+    while (a.more() && a.error.isEmpty())
+    {
+        const auto option = a.take();
+        if (! option.startsWith ("-"))
+        {
+            if (file != juce::File())
+                a.error = "stimulus writes one file";
+            file = fileArgument (option);
+            continue;
+        }
+        if (seen.contains (option))
+        {
+            a.error = option + " is given twice";
+            break;
+        }
+        seen.add (option);
+        if (option == "--rate")
+        {
+            if (auto r = a.number (option, 8000.0, 384000.0))
+                rate = *r;
+        }
+        else if (option == "--seconds")
+        {
+            if (auto s = a.number (option, stimulusMinimumSeconds, 600.0))
+                seconds = *s;
+        }
+        else if (option == "--bits")
+        {
+            const auto bits = a.value (option);
+            if (a.error.isEmpty() && bits != "24" && bits != "32f")
+                a.error = "--bits is 24 or 32f, not '" + bits + "'";
+            floatingPoint = bits == "32f";
+        }
+        else
+            a.error = "Unknown option '" + option + "'";
+    }
+    if (a.error.isEmpty() && file == juce::File())
+        a.error = "stimulus needs the WAV file to write";
+    if (a.error.isEmpty() && ! file.hasFileExtension (".wav"))
+        a.error = "stimulus writes a .wav file, not '" + file.getFileName() + "'";
+    if (a.error.isNotEmpty())
+    {
+        err << a.error << "\n";
+        return 2;
+    }
+
+    const auto signal = makeStimulus (rate, seconds);
+    juce::AudioBuffer<float> buffer (1, (int) signal.size());
+    for (size_t i = 0; i < signal.size(); ++i)
+        buffer.setSample (0, (int) i, (float) signal[i]);
+    // Written beside the target and moved over it, so a failed write leaves no half file.
+    const auto temporary = file.getSiblingFile ("." + file.getFileName() + ".part");
+    {
+        juce::WavAudioFormat wav;
+        auto* stream = new juce::FileOutputStream (temporary);
+        std::unique_ptr<juce::AudioFormatWriter> writer (
+            stream->openedOk() ? wav.createWriterFor (stream, rate, 1, floatingPoint ? 32 : 24, {}, 0) : nullptr);
+        if (writer == nullptr)
+            delete stream;
+        if (writer == nullptr || ! writer->writeFromAudioSampleBuffer (buffer, 0, buffer.getNumSamples()))
+        {
+            temporary.deleteFile();
+            err << "Cannot write " << file.getFullPathName() << "\n";
+            return 1;
+        }
+    }
+    if (! temporary.moveFileTo (file))
+    {
+        temporary.deleteFile();
+        err << "Cannot write " << file.getFullPathName() << "\n";
+        return 1;
+    }
+    const auto layout = stimulusLayout (seconds);
+    out << "wrote " << file.getFullPathName() << " (" << juce::String (layout.seconds, 1) << " s at " << juce::String (rate, 0) << " Hz, "
+        << (floatingPoint ? "32-bit float" : "24-bit") << ")\n";
+    for (const auto& s : layout.segments)
+        out << "  " << juce::String (s.start, 2).paddedLeft (' ', 7) << " s  " << s.name << "\n";
+    return 0;
+}
+
 // The bundle is loaded by a companion program built with the toolkit's VST3
 // hosting, which cannot share a process with the plug-in's own code.
 int hostCheckCommand (Arguments& a, juce::String& out, juce::String& err)
@@ -480,6 +568,11 @@ juce::String usageText (const juce::String& command)
                      "    A, B ... are presets (.tfunc) or CSVs written by sonderlith measure, all of one kind. Prints the largest and RMS\n"
                      "    difference of every pair (--match-gain: after scaling the second onto the first); exit code 0 when every\n"
                      "    largest difference is within the tolerance (default 0.01 of full scale), 4 beyond it.\n" },
+        { "stimulus", "  sonderlith stimulus OUT.wav [--rate R] [--seconds S] [--bits 24|32f]\n"
+                      "    The test signal for re-amping hardware (default 48000 Hz, 30 s, 24-bit): a chirp marking its start, full-scale\n"
+                      "    sines at 100 Hz, 1 kHz and 5 kHz, a 1 kHz ramp from -40 dBFS to full scale, and a pink noise burst. Play it\n"
+                      "    through the device, record what went in (X) and what came out (Y), and measure with --auto-latency: the\n"
+                      "    parts are recognised and their curves compared.\n" },
         { "host-check", "  sonderlith host-check PATH/Sonderlith.vst3\n" },
         { "--version", "  sonderlith --version\n" },
     };
@@ -496,7 +589,7 @@ int runCommandLine (const juce::StringArray& arguments, juce::String& out, juce:
     const auto command = a.more() ? a.take() : juce::String();
     if (command == "help" && a.more())
         return runCommandLine ({ a.take(), "--help" }, out, err, std::move (progress));
-    if ((command == "measure" || command == "inspect" || command == "compare" || command == "host-check") && asksForHelp (a))
+    if ((command == "measure" || command == "inspect" || command == "compare" || command == "stimulus" || command == "host-check") && asksForHelp (a))
     {
         out << usageText (command);
         return 0;
@@ -507,6 +600,8 @@ int runCommandLine (const juce::StringArray& arguments, juce::String& out, juce:
         return inspectCommand (a, out, err);
     if (command == "compare")
         return compareCommand (a, out, err);
+    if (command == "stimulus")
+        return stimulusCommand (a, out, err);
     if (command == "host-check")
         return hostCheckCommand (a, out, err);
     if (command == "--version")

@@ -59,10 +59,20 @@ bool chooseWindow (const MeasureOptions& o, const CaptureSource& source, Window&
 }
 
 // The loudest of a few stretches of X (a recording may open with silence),
-// long enough for every lag up to a second to keep most of its overlap.
-DelayEstimate estimateCaptureDelay (const CaptureSource& source, Window w)
+// long enough for every lag up to a second to keep most of its overlap; for
+// the command's stimulus, its noise burst, which no period makes ambiguous.
+DelayEstimate estimateCaptureDelay (const CaptureSource& source, Window w, const std::optional<StimulusPlacement>& stimulus)
 {
     const auto maximumLag = (int) std::ceil (source.sampleRate());
+    if (stimulus)
+        if (const auto* noise = stimulus->layout.find ("pink noise"))
+        {
+            const auto range = stimulus->samples (*noise, source.sampleRate());
+            std::vector<double> x ((size_t) range.getLength()), y ((size_t) range.getLength());
+            source.readX (range.getStart(), (int) range.getLength(), x.data());
+            source.readY (range.getStart(), (int) range.getLength(), y.data());
+            return estimateDelay (x, y, maximumLag);
+        }
     const auto span = w.end - w.start;
     const auto excerpt = std::min<juce::int64> (span, std::max<juce::int64> (1 << 18, 8 * (juce::int64) maximumLag));
     const auto candidates = span > excerpt ? 8 : 1;
@@ -102,6 +112,7 @@ PairStream memoryStream (const std::vector<double>& x, const std::vector<double>
 struct Pairs
 {
     std::vector<double> x, y;
+    std::optional<juce::int64> firstXSample; // known for every pair of a window, not for a freeze's
     std::unique_ptr<AlignedPairs> streamed;
     PairStream stream;
 };
@@ -126,6 +137,7 @@ bool preparePairs (const MeasureOptions& o, const CaptureSource& source, Window 
     else
     {
         pairs.streamed = std::make_unique<AlignedPairs> (source, w.start, w.end, delay);
+        pairs.firstXSample = pairs.streamed->firstXSample();
         if (o.algorithm != MeasureAlgorithm::automatic)
         {
             pairs.x.reserve ((size_t) pairs.streamed->size());
@@ -331,11 +343,13 @@ MeasureOutcome measure (const MeasureOptions& o)
     outcome.windowStart = (double) window.start / outcome.sampleRate;
     outcome.windowDuration = (double) (window.end - window.start) / outcome.sampleRate;
 
+    // The command's own stimulus is analysed part by part when every pair is used.
+    const auto stimulus = o.length ? std::nullopt : locateStimulus (*source, window.start, window.end);
     auto delay = o.delay.value_or (0.0) + o.latencyX - o.latencyY;
     if (o.autoLatency)
     {
         stage ("estimating the latency");
-        outcome.estimatedDelay = estimateCaptureDelay (*source, window);
+        outcome.estimatedDelay = estimateCaptureDelay (*source, window, stimulus);
         if (! outcome.estimatedDelay->found)
         {
             outcome.error = "Could not estimate the latency: no clear correlation between X and Y";
@@ -386,7 +400,13 @@ MeasureOutcome measure (const MeasureOptions& o)
     outcome.report.latencyX = std::max (0.0, delay);
     outcome.report.latencyY = std::max (0.0, -delay);
     outcome.levels = measureLevels (outcome.fit, scales, outcome.report);
-    outcome.judgement = judgeMeasurement (outcome.report, outcome.estimatedDelay);
+    if (stimulus && pairs.firstXSample)
+    {
+        stage ("comparing the stimulus's parts");
+        outcome.stimulus = stimulusSpread (*stimulus, pairs.stream, *pairs.firstXSample, outcome.sampleRate, peaks.x, peaks.y, outcome.fit);
+    }
+    outcome.judgement = judgeMeasurement (outcome.report, outcome.estimatedDelay,
+                                          outcome.stimulus ? std::optional<double> (outcome.stimulus->spread) : std::nullopt);
     outcome.ok = true;
     return outcome;
 }

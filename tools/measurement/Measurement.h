@@ -6,6 +6,7 @@
 #include "tools/measurement/MeasurementReport.h"
 #include "tools/measurement/MeasurementVerdict.h"
 #include "tools/measurement/PlotFrame.h"
+#include "tools/measurement/StimulusAnalysis.h"
 
 #include <juce_core/juce_core.h>
 
@@ -79,6 +80,7 @@ struct MeasureOutcome
     DensityGrid density;                          // where the pairs lie, for the picture
     ResidualProfile residuals;                    // how far they stray from the curve, along X
     std::optional<HarmonicFigures> harmonics;     // when X is a steady tone
+    std::optional<StimulusFigures> stimulus;      // when X is the command's stimulus, measured whole
     std::optional<DelayEstimate> estimatedDelay;  // with autoLatency
     double delayTakenOut = 0.0;                   // Y behind X, samples, as aligned
     double windowStart = 0.0, windowDuration = 0.0; // seconds of the recording measured

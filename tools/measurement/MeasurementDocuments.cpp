@@ -76,6 +76,12 @@ juce::String reportAsText (const MeasureOptions& o, const MeasureOutcome& outcom
         row ("  measured", list (h->measuredDb));
         row ("  predicted", list (h->predictedDb));
     }
+    if (const auto& s = outcome.stimulus)
+    {
+        row ("stimulus", "recognised, starting at " + fixed (s->startSeconds, 3) + " s; its parts' curves differ by " + fixed (s->spread, 4) + " at most");
+        for (const auto& [name, spread] : s->spreads)
+            row ("  " + name, fixed (spread, 4));
+    }
     row ("hysteresis width", fixed (r.hysteresisWidth, 4));
     row ("repeatability", fixed (r.repeatability, 4));
     row ("x peak", fixed (l.xPeak, 4) + " (" + decibels (l.xPeak).replace (" dB", " dBFS") + ")");
@@ -161,6 +167,22 @@ juce::String reportAsJson (const MeasureOptions& o, const MeasureOutcome& outcom
         object->setProperty ("delayConfidence", d->confidence);
         object->setProperty ("delayPeriodSamples", d->period ? juce::var (*d->period) : juce::var());
         object->setProperty ("delaySearchedSamples", d->maximumLag);
+    }
+    if (const auto& s = outcome.stimulus)
+    {
+        auto stimulus = std::make_unique<juce::DynamicObject>();
+        stimulus->setProperty ("startSeconds", s->startSeconds);
+        stimulus->setProperty ("spread", s->spread);
+        juce::Array<juce::var> parts;
+        for (const auto& [name, spread] : s->spreads)
+        {
+            auto part = std::make_unique<juce::DynamicObject>();
+            part->setProperty ("name", name);
+            part->setProperty ("spread", spread);
+            parts.add (juce::var (part.release()));
+        }
+        stimulus->setProperty ("parts", parts);
+        object->setProperty ("stimulus", juce::var (stimulus.release()));
     }
     object->setProperty ("sampleRate", outcome.sampleRate);
     object->setProperty ("windowStartSeconds", outcome.windowStart);

@@ -11,7 +11,7 @@ juce::String verdictName (Verdict v)
     return {};
 }
 
-Judgement judgeMeasurement (const MeasurementReport& r, const std::optional<DelayEstimate>& delay)
+Judgement judgeMeasurement (const MeasurementReport& r, const std::optional<DelayEstimate>& delay, std::optional<double> stimulusSpread)
 {
     using namespace verdictLimits;
     Judgement j;
@@ -41,6 +41,11 @@ Judgement judgeMeasurement (const MeasurementReport& r, const std::optional<Dela
     if (r.hysteresisWidth > doubtfulHysteresis)
         flag (Verdict::doubtful, "rising and falling X give curves " + juce::String (r.hysteresisWidth, 4) + " apart (more than "
                                      + juce::String (doubtfulHysteresis) + "): the device has memory, which one static curve does not model; the table is the curve midway");
+
+    if (stimulusSpread && *stimulusSpread > doubtfulStimulusSpread)
+        flag (Verdict::doubtful, "the curve differs between the stimulus's parts by " + juce::String (*stimulusSpread, 4) + " (more than "
+                                     + juce::String (doubtfulStimulusSpread)
+                                     + "): it depends on frequency or level, so the device has memory, which one static curve does not model");
 
     if (delay && delay->found && delay->confidence < lowDelayConfidence && ! delay->period)
         flag (Verdict::doubtful, "the delay estimate is uncertain (confidence " + juce::String (delay->confidence, 2)

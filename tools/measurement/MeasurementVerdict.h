@@ -25,6 +25,7 @@ inline constexpr double failedRange = 0.25;        // share of X's range holding
 inline constexpr double doubtfulRange = 0.75;
 inline constexpr double doubtfulRepeatability = 0.02;
 inline constexpr double doubtfulHysteresis = 0.02;
+inline constexpr double doubtfulStimulusSpread = 0.02; // between the stimulus's parts
 } // namespace verdictLimits
 
 struct Judgement
@@ -34,4 +35,5 @@ struct Judgement
 };
 
 // The worst of the rules decides; with an estimated delay its confidence counts too.
-Judgement judgeMeasurement (const MeasurementReport&, const std::optional<DelayEstimate>&);
+// With the command's stimulus, the spread between its parts counts too.
+Judgement judgeMeasurement (const MeasurementReport&, const std::optional<DelayEstimate>&, std::optional<double> stimulusSpread = {});

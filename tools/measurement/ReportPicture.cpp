@@ -294,6 +294,8 @@ ReportPicture drawMeasurementReport (const MeasureOptions& o, const MeasureOutco
         rows.push_back ({ "Small-signal gain", decibels (std::abs (*levels.smallSignalGain)) });
     if (outcome.harmonics && outcome.harmonics->measuredDb.size() >= 3)
         rows.push_back ({ "H2 / H3", juce::String (outcome.harmonics->measuredDb[1], 1) + " / " + juce::String (outcome.harmonics->measuredDb[2], 1) + " dB" });
+    if (outcome.stimulus)
+        rows.push_back ({ "Stimulus parts differ", juce::String (outcome.stimulus->spread, 4) });
     rows.push_back ({ "Delay taken out", juce::String (outcome.delayTakenOut, 2) + " samples" });
     auto side = drawFigures (c, l.side, "Measurement", rows);
     c.g.setColour (verdictColour (c.palette, verdict));

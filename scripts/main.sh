@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The main job: builds the plug-in and the `sonderlith` command, installs
 # Sonderlith.vst3 into ~/.vst3, measures the built-in tanh device the way the
-# plug-in does (writing a preset, a picture and the report), then loads the
+# plug-in does (writing a preset, a picture and the report), measures it again
+# with the recording estimator and compares the two (the README's pictures in
+# docs/ are these), then loads the
 # installed bundle as a VST3 host does and streams the device through it.
 source "$(dirname "$0")/common.sh"
 build="${SONDERLITH_BUILD_DIR:-$SONDERLITH_ROOT/build}"
@@ -19,6 +21,15 @@ echo "measuring the built-in tanh device (0 dB sine through tanh(3x)/tanh(3)):"
   -o "$out/tanh.tfunc" --png "$out/tanh.png" --json "$out/tanh.json"
 echo
 "$build/tools/sonderlith" inspect "$out/tanh.tfunc"
+echo
+# The pictures the README shows: a report of the recording estimator on a
+# noisy capture, and the plug-in's freeze against it.
+docs="$SONDERLITH_ROOT/docs"
+mkdir -p "$docs"
+echo "measuring the tanh device again with noise at -50 dBFS, every pair, the recording estimator:"
+"$build/tools/sonderlith" measure --demo tanh --noise-db -50 -o "$out/tanh-recording.tfunc" --png "$docs/report.png"
+echo
+"$build/tools/sonderlith" compare "$out/tanh.tfunc" "$out/tanh-recording.tfunc" --tolerance 0.02 --png "$docs/compare.png"
 echo
 echo "loading the installed plug-in as a VST3 host does and streaming the device through it:"
 "$build/tools/sonderlith" host-check "$bundle"

@@ -24,13 +24,25 @@ double sineFrequency (const std::string& name, double rate)
     return std::min (nominal, rate / 5.0);
 }
 
-// Pink noise by Paul Kellet's filter, peak-normalised over the burst.
+// The noise burst, peak-normalised.
 std::vector<double> pinkBurst (size_t length)
 {
-    std::mt19937 random (7);
+    auto out = pinkNoise (length, 7);
+    double peak = 0.0;
+    for (const auto s : out)
+        peak = std::max (peak, std::abs (s));
+    for (auto& s : out)
+        s *= fullScale / peak;
+    return out;
+}
+} // namespace
+
+std::vector<double> pinkNoise (size_t length, unsigned seed)
+{
+    std::mt19937 random (seed);
     std::normal_distribution<double> white;
     std::vector<double> out (length);
-    double b0 = 0, b1 = 0, b2 = 0, peak = 0.0;
+    double b0 = 0, b1 = 0, b2 = 0;
     for (auto& s : out)
     {
         const auto w = white (random);
@@ -38,13 +50,9 @@ std::vector<double> pinkBurst (size_t length)
         b1 = 0.96300 * b1 + w * 0.2965164;
         b2 = 0.57000 * b2 + w * 1.0526913;
         s = b0 + b1 + b2 + w * 0.1848;
-        peak = std::max (peak, std::abs (s));
     }
-    for (auto& s : out)
-        s *= fullScale / peak;
     return out;
 }
-} // namespace
 
 const StimulusSegment* StimulusLayout::find (const std::string& name) const
 {

@@ -34,6 +34,10 @@ std::vector<double> makeStimulus (double sampleRate, double seconds);
 // Nyquist), faded in and out.
 std::vector<double> stimulusMarker (double sampleRate);
 
+// Pink (1/f) noise: Paul Kellet's economical filter over Gaussian white
+// noise from a seeded generator, not normalised.
+std::vector<double> pinkNoise (size_t length, unsigned seed);
+
 // Where the marker starts in a recording of X (searched over its first
 // twenty seconds, at any level): the sample, when found.
 std::optional<long> findStimulus (const std::vector<double>& x, double sampleRate);

@@ -1,5 +1,7 @@
 #include "tests/support/TestSignals.h"
 
+#include "dsp/Stimulus.h"
+
 #include <algorithm>
 #include <cmath>
 #include <random>
@@ -19,23 +21,6 @@ std::vector<double> toFullScale (std::vector<double> v)
         for (auto& s : v)
             s /= peak;
     return v;
-}
-
-// Paul Kellet's economical pink filter over white noise.
-std::vector<double> pink (size_t length, std::mt19937& random)
-{
-    std::normal_distribution<double> white;
-    std::vector<double> out (length);
-    double b0 = 0, b1 = 0, b2 = 0;
-    for (auto& s : out)
-    {
-        const auto w = white (random);
-        b0 = 0.99765 * b0 + w * 0.0990460;
-        b1 = 0.96300 * b1 + w * 0.2965164;
-        b2 = 0.57000 * b2 + w * 1.0526913;
-        s = b0 + b1 + b2 + w * 0.1848;
-    }
-    return out;
 }
 
 std::vector<double> speech (size_t length, std::mt19937& random)
@@ -116,7 +101,7 @@ std::vector<double> makeSignal (Signal s, size_t length, unsigned seed)
                 x = std::clamp (white (random), -1.0, 1.0);
             return toFullScale (v);
         }
-        case Signal::pinkNoise: return toFullScale (pink (length, random));
+        case Signal::pinkNoise: return toFullScale (pinkNoise (length, seed));
         case Signal::speechLike: return toFullScale (speech (length, random));
         case Signal::drumLike: return toFullScale (drums (length, random));
     }

@@ -7,7 +7,8 @@ juce_add_plugin(Sonderlith
     VERSION "${PROJECT_VERSION}"
     PLUGIN_MANUFACTURER_CODE VLTR
     PLUGIN_CODE SDLT
-    FORMATS VST3
+    FORMATS VST3 LV2
+    LV2URI "https://veltrasonic.com/plugins/sonderlith"
     IS_SYNTH FALSE
     NEEDS_MIDI_INPUT FALSE
     NEEDS_MIDI_OUTPUT FALSE
@@ -132,6 +133,20 @@ sonderlith_expose_juce_usage(sonderlith_shared Sonderlith
 if(SONDERLITH_LTO)
     target_link_libraries(Sonderlith PRIVATE juce::juce_recommended_lto_flags)
 endif()
+
+# Debian's toolkit gives the LV2 wrapper a default URI (the bare product name)
+# before the generated one is read; the real URI is defined up front instead.
+get_target_property(SONDERLITH_LV2_URI Sonderlith JUCE_LV2URI)
+target_compile_definitions(Sonderlith_LV2 PRIVATE "JucePlugin_LV2URI=\"${SONDERLITH_LV2_URI}\"")
+# After the toolkit's own step that writes the description.
+add_custom_command(TARGET Sonderlith_LV2 POST_BUILD
+    COMMAND "${CMAKE_COMMAND}" "-DDESCRIPTION=$<TARGET_FILE_DIR:Sonderlith_LV2>/dsp.ttl" -P "${CMAKE_SOURCE_DIR}/cmake/MarkLv2SideChain.cmake"
+    VERBATIM)
+
+get_target_property(SONDERLITH_LV2_BUNDLE Sonderlith_LV2 JUCE_PLUGIN_ARTEFACT_FILE)
+set(SONDERLITH_LV2_INSTALL_DIR "$ENV{HOME}/.lv2" CACHE PATH "Where installing puts Sonderlith.lv2")
+install(DIRECTORY "${SONDERLITH_LV2_BUNDLE}" DESTINATION "${SONDERLITH_LV2_INSTALL_DIR}"
+    USE_SOURCE_PERMISSIONS COMPONENT plugin)
 
 get_target_property(SONDERLITH_VST3_BUNDLE Sonderlith_VST3 JUCE_PLUGIN_ARTEFACT_FILE)
 set(SONDERLITH_VST3_INSTALL_DIR "$ENV{HOME}/.vst3" CACHE PATH "Where installing puts Sonderlith.vst3")

@@ -17,6 +17,7 @@ PACKAGES=(build-essential cmake ninja-build pkg-config dpkg-dev
   libcurl4-openssl-dev libgtest-dev libbenchmark-dev ccache
   xvfb xauth clang libclang-rt-14-dev
   libflac-dev libvorbis-dev libfftw3-dev
+  jalv lilv-utils jackd2 libjack-jackd2-dev lintian
   python3-numpy python3-scipy xdotool imagemagick ardour)
 
 log() { echo "bootstrap: $*" >&2; }

@@ -3,18 +3,18 @@
 
 #include <iostream>
 
-// sonderlith host-check PATH/Sonderlith.vst3: what a VST3 host sees of the
+// sonderlith host-check PATH/Sonderlith.vst3 (or .lv2): what a host sees of the
 // bundle, then the demo device streamed through it.
 int main (int argc, char** argv)
 {
     if (argc != 2)
     {
-        std::cerr << "usage: sonderlith host-check PATH/Sonderlith.vst3\n";
+        std::cerr << "usage: sonderlith host-check PATH/Sonderlith.vst3 or PATH/Sonderlith.lv2\n";
         return 2;
     }
     juce::ScopedJuceInitialiser_GUI juce;
     const auto bundle = juce::File::getCurrentWorkingDirectory().getChildFile (argv[1]);
-    auto loaded = vst3host::loadVst3 (bundle, 48000.0, 512);
+    auto loaded = vst3host::loadBundle (bundle, 48000.0, 512);
     if (loaded.instance == nullptr)
     {
         std::cerr << "host-check: " << loaded.error << "\n";

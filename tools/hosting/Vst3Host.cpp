@@ -2,7 +2,10 @@
 
 namespace vst3host
 {
-LoadResult loadVst3 (const juce::File& bundle, double sampleRate, int blockSize)
+namespace
+{
+template <typename Format>
+LoadResult loadWith (const juce::File& bundle, double sampleRate, int blockSize, const char* kind)
 {
     LoadResult result;
     if (! bundle.exists())
@@ -11,20 +14,36 @@ LoadResult loadVst3 (const juce::File& bundle, double sampleRate, int blockSize)
         return result;
     }
 
-    juce::VST3PluginFormat format;
+    juce::AudioPluginFormatManager manager;
+    auto* format = new Format();
+    manager.addFormat (format);
     juce::OwnedArray<juce::PluginDescription> found;
-    format.findAllTypesForFile (found, bundle.getFullPathName());
+    format->findAllTypesForFile (found, bundle.getFullPathName());
     if (found.isEmpty())
     {
-        result.error = "no VST3 class found in " + bundle.getFullPathName();
+        result.error = juce::String ("no ") + kind + " plug-in found in " + bundle.getFullPathName();
         return result;
     }
 
     result.description = *found.getFirst();
-    juce::AudioPluginFormatManager manager;
-    manager.addFormat (new juce::VST3PluginFormat());
     result.instance = manager.createPluginInstance (result.description, sampleRate, blockSize, result.error);
     return result;
+}
+} // namespace
+
+LoadResult loadVst3 (const juce::File& bundle, double sampleRate, int blockSize)
+{
+    return loadWith<juce::VST3PluginFormat> (bundle, sampleRate, blockSize, "VST3");
+}
+
+LoadResult loadLv2 (const juce::File& bundle, double sampleRate, int blockSize)
+{
+    return loadWith<juce::LV2PluginFormat> (bundle, sampleRate, blockSize, "LV2");
+}
+
+LoadResult loadBundle (const juce::File& bundle, double sampleRate, int blockSize)
+{
+    return bundle.hasFileExtension (".lv2") ? loadLv2 (bundle, sampleRate, blockSize) : loadVst3 (bundle, sampleRate, blockSize);
 }
 
 namespace

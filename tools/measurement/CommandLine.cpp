@@ -525,7 +525,7 @@ int hostCheckCommand (Arguments& a, juce::String& out, juce::String& err)
 {
     if (! a.more())
     {
-        err << "host-check needs a path to Sonderlith.vst3\n";
+        err << "host-check needs a path to Sonderlith.vst3 or Sonderlith.lv2\n";
         return 2;
     }
     const auto helper = juce::File::getSpecialLocation (juce::File::currentExecutableFile).getSiblingFile ("sonderlith-host-check");
@@ -573,7 +573,7 @@ juce::String usageText (const juce::String& command)
                       "    sines at 100 Hz, 1 kHz and 5 kHz, a 1 kHz ramp from -40 dBFS to full scale, and a pink noise burst. Play it\n"
                       "    through the device, record what went in (X) and what came out (Y), and measure with --auto-latency: the\n"
                       "    parts are recognised and their curves compared.\n" },
-        { "host-check", "  sonderlith host-check PATH/Sonderlith.vst3\n" },
+        { "host-check", "  sonderlith host-check PATH/Sonderlith.vst3 | PATH/Sonderlith.lv2\n" },
         { "--version", "  sonderlith --version\n" },
     };
     juce::String text = "usage:\n";

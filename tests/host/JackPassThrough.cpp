@@ -40,6 +40,7 @@ struct Recorder
     std::vector<float> samples[2];
     std::vector<std::uint32_t> frames;
     std::atomic<size_t> recorded { 0 };
+    std::atomic<bool> armed { false }; // set once every connection is made
 };
 
 int play (jack_nframes_t n, void* arg)
@@ -58,6 +59,8 @@ int play (jack_nframes_t n, void* arg)
 int record (jack_nframes_t n, void* arg)
 {
     auto& r = *static_cast<Recorder*> (arg);
+    if (! r.armed.load (std::memory_order_acquire))
+        return 0;
     const auto start = jack_last_frame_time (r.client);
     auto at = r.recorded.load (std::memory_order_relaxed);
     const float* in[2] = { static_cast<const float*> (jack_port_get_buffer (r.ports[0], n)),
@@ -127,18 +130,19 @@ int main (int argc, char** argv)
             return 1;
         }
 
+    // The connections take effect at the next cycle; recording starts a few
+    // cycles later, so every recorded frame went all the way through.
+    std::this_thread::sleep_for (std::chrono::milliseconds (100));
+    recorder.armed.store (true, std::memory_order_release);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double> (seconds * 4.0 + 10.0);
     while (recorder.recorded.load (std::memory_order_acquire) < capacity && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for (std::chrono::milliseconds (20));
     jack_deactivate (recorder.client);
     jack_deactivate (player.client);
 
-    // From the first cycle after the connections took effect, every sample
-    // must be the main input's own.
+    // Every recorded sample must be the main input's own.
     const auto recorded = recorder.recorded.load (std::memory_order_acquire);
-    size_t first = 0;
-    while (first < recorded && recorder.samples[0][first] == 0.0f)
-        ++first;
+    const size_t first = 0;
     size_t equal = 0, different = 0;
     for (size_t i = first; i < recorded; ++i)
         for (std::uint32_t c = 0; c < 2; ++c)

@@ -21,7 +21,9 @@ cleanup() {
 }
 trap cleanup EXIT
 
-jackd --no-realtime -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 256 >"$log/jackd.log" 2>&1 &
+# Synchronous: each cycle waits for every client, so a busy machine cannot
+# hand the recorder a block from the cycle before.
+jackd --no-realtime --sync -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 256 >"$log/jackd.log" 2>&1 &
 jackd_pid=$!
 for _ in $(seq 100); do jack_lsp >/dev/null 2>&1 && break; sleep 0.1; done
 jack_lsp >/dev/null 2>&1 || { echo "the JACK server did not start"; cat "$log/jackd.log"; exit 1; }

@@ -8,6 +8,9 @@ build="$(cd "$1" && pwd)"
 for tool in cpack lintian dpkg-deb; do command -v "$tool" >/dev/null || { echo "$tool is not installed"; exit 77; }; done
 scratch="$(mktemp -d)"
 trap 'rm -rf "$scratch"' EXIT
+# A home of its own: a copy installed in the user's ~/.lv2 would hide the package's.
+export HOME="$scratch/home"
+mkdir -p "$HOME"
 
 (cd "$build" && cpack -G DEB -B "$scratch/out" >"$scratch/cpack.log" 2>&1) || { cat "$scratch/cpack.log"; exit 1; }
 deb="$(ls "$scratch"/out/sonderlith_*_*.deb)"

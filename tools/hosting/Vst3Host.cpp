@@ -36,9 +36,35 @@ LoadResult loadVst3 (const juce::File& bundle, double sampleRate, int blockSize)
     return loadWith<juce::VST3PluginFormat> (bundle, sampleRate, blockSize, "VST3");
 }
 
+namespace
+{
+// The plug-in URI a bundle's manifest names.
+juce::String manifestUri (const juce::File& bundle)
+{
+    const auto manifest = bundle.getChildFile ("manifest.ttl").loadFileAsString();
+    const auto at = manifest.indexOf ("a lv2:Plugin");
+    const auto open = manifest.substring (0, juce::jmax (0, at)).lastIndexOfChar ('<');
+    return at > 0 && open >= 0 ? manifest.substring (open + 1, manifest.indexOfChar (open, '>')) : juce::String();
+}
+} // namespace
+
 LoadResult loadLv2 (const juce::File& bundle, double sampleRate, int blockSize)
 {
-    return loadWith<juce::LV2PluginFormat> (bundle, sampleRate, blockSize, "LV2");
+    auto result = loadWith<juce::LV2PluginFormat> (bundle, sampleRate, blockSize, "LV2");
+    if (result.instance != nullptr || ! bundle.isDirectory())
+        return result;
+    // lilv keeps the first bundle it meets for a URI, and the toolkit reads
+    // ~/.lv2 and the system folders first: another copy there hides this one,
+    // as it would from any LV2 host.
+    const auto uri = manifestUri (bundle);
+    juce::LV2PluginFormat format;
+    juce::OwnedArray<juce::PluginDescription> found;
+    if (uri.isNotEmpty())
+        format.findAllTypesForFile (found, uri);
+    if (! found.isEmpty())
+        result.error = "another bundle with the same plug-in (" + uri + ") is installed where LV2 hosts look first (~/.lv2, /usr/lib/lv2, "
+                       "/usr/local/lib/lv2); hosts load that one, so " + bundle.getFullPathName() + " cannot be checked while it is there";
+    return result;
 }
 
 LoadResult loadBundle (const juce::File& bundle, double sampleRate, int blockSize)

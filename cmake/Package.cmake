@@ -74,7 +74,7 @@ set(CPACK_DEBIAN_PACKAGE_VERSION "${SONDERLITH_RELEASE}")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Veltrasonic <packages@veltrasonic.com>")
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
-set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://veltrasonic.com")
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${SONDERLITH_MAKER_WEBSITE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "measures the transfer function of distortion devices (VST3, LV2, command)")
 set(CPACK_PACKAGE_DESCRIPTION "Sonderlith measures the static transfer function y = f(x) of an audio device

@@ -8,7 +8,7 @@ juce_add_plugin(Sonderlith
     PLUGIN_MANUFACTURER_CODE VLTR
     PLUGIN_CODE SDLT
     FORMATS VST3 LV2
-    LV2URI "https://veltrasonic.com/plugins/sonderlith"
+    LV2URI "${SONDERLITH_MAKER_WEBSITE}/plugins/sonderlith"
     IS_SYNTH FALSE
     NEEDS_MIDI_INPUT FALSE
     NEEDS_MIDI_OUTPUT FALSE

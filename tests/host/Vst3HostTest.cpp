@@ -55,7 +55,7 @@ TEST_F (Vst3Host, identity)
     }
     else
     {
-        EXPECT_EQ (d.fileOrIdentifier, "https://veltrasonic.com/plugins/sonderlith");
+        EXPECT_EQ (d.fileOrIdentifier, SONDERLITH_LV2_URI);
     }
     EXPECT_FALSE (d.isInstrument);
     EXPECT_EQ (plugin().getLatencySamples(), 0);

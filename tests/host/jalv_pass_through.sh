@@ -2,21 +2,21 @@
 # The LV2 in jalv, headless, against a JACK server with the dummy backend
 # that this test starts and stops; a small JACK client of ours plays into
 # the plug-in's main and sidechain inputs and records its outputs.
-# usage: jalv_pass_through.sh PATH/Sonderlith.lv2 PATH/sonderlith_jack_passthrough
+# usage: jalv_pass_through.sh PATH/Sonderlith.lv2 PLUGIN_URI PATH/sonderlith_jack_passthrough
 set -euo pipefail
-bundle="$1" client="$2"
-uri="https://veltrasonic.com/plugins/sonderlith"
+bundle="$1" uri="$2" client="$3"
 for tool in jackd jalv; do command -v "$tool" >/dev/null || { echo "$tool is not installed"; exit 77; }; done
 
-export JACK_DEFAULT_SERVER="sonderlith-test-$$"
+# One server name per bundle (per build folder): JACK keeps a few registry
+# slots, and reclaims a dead server's slot only for a server of the same name.
+export JACK_DEFAULT_SERVER="sonderlith-test-$(printf '%s' "$bundle" | md5sum | cut -c1-8)"
 export JACK_NO_AUDIO_RESERVATION=1
 export LV2_PATH="$(cd "$(dirname "$bundle")" && pwd)"
 log="$(mktemp -d)"
+# The clients leave first, then the server, so it can release its registry slot.
 cleanup() {
-  [ -n "${feeder:-}" ] && kill "$feeder" 2>/dev/null || true
-  [ -n "${jalv_pid:-}" ] && kill "$jalv_pid" 2>/dev/null || true
-  [ -n "${jackd_pid:-}" ] && kill "$jackd_pid" 2>/dev/null || true
-  wait 2>/dev/null || true
+  for pid in ${feeder:-} ${jalv_pid:-}; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
+  [ -n "${jackd_pid:-}" ] && { kill "$jackd_pid" 2>/dev/null || true; wait "$jackd_pid" 2>/dev/null || true; }
   rm -rf "$log"
 }
 trap cleanup EXIT

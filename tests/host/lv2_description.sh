@@ -2,10 +2,9 @@
 # What LV2 hosts read of the bundle, through lilv's own tools: listed by
 # lv2ls, and in lv2info four audio inputs (two of them the sidechain, marked
 # so hosts route a sidechain to them) and two outputs.
-# usage: lv2_description.sh PATH/Sonderlith.lv2
+# usage: lv2_description.sh PATH/Sonderlith.lv2 PLUGIN_URI
 set -euo pipefail
-bundle="$1"
-uri="https://veltrasonic.com/plugins/sonderlith"
+bundle="$1" uri="$2"
 command -v lv2info >/dev/null || { echo "lv2info is not installed"; exit 77; }
 export LV2_PATH="$(cd "$(dirname "$bundle")" && pwd)"
 

@@ -1,6 +1,6 @@
 #include "dsp/DelayEstimator.h"
 
-#include "dsp/FractionalShift.h"
+#include "dsp/BandLimitedDelay.h"
 #include "dsp/LineMoments.h"
 #include "dsp/RealFft.h"
 
@@ -10,16 +10,25 @@
 
 namespace
 {
-// Ranks scaled to -1..1, ties keeping their order.
+// Ranks scaled to -1..1; tied values share the mean of their ranks, so a
+// stretch of digital silence carries no order of its own.
 std::vector<double> centredRanks (const std::vector<double>& v)
 {
     std::vector<size_t> order (v.size());
     std::iota (order.begin(), order.end(), size_t { 0 });
-    std::stable_sort (order.begin(), order.end(), [&v] (size_t a, size_t b) { return v[a] < v[b]; });
+    std::sort (order.begin(), order.end(), [&v] (size_t a, size_t b) { return v[a] < v[b]; });
     std::vector<double> ranks (v.size());
     const auto scale = v.size() > 1 ? 2.0 / (double) (v.size() - 1) : 0.0;
-    for (size_t r = 0; r < order.size(); ++r)
-        ranks[order[r]] = (double) r * scale - 1.0;
+    for (size_t first = 0; first < order.size();)
+    {
+        auto last = first + 1;
+        while (last < order.size() && v[order[last]] == v[order[first]])
+            ++last;
+        const auto rank = 0.5 * (double) (first + last - 1) * scale - 1.0;
+        for (auto r = first; r < last; ++r)
+            ranks[order[r]] = rank;
+        first = last;
+    }
     return ranks;
 }
 
@@ -55,78 +64,233 @@ std::vector<double> correlationByLag (const std::vector<double>& x, const std::v
     return rho;
 }
 
-// Marks the lobe around a peak: the lags next to it still above half its height.
-void markLobe (const std::vector<double>& rho, size_t peak, std::vector<bool>& lobe)
+// Marks the lobe around a peak of |rho|: the lags next to it still above half its height.
+void markLobe (const std::vector<double>& magnitude, size_t peak, std::vector<bool>& lobe)
 {
-    const auto half = 0.5 * rho[peak];
-    for (auto i = peak; i < rho.size() && rho[i] > half; ++i)
+    const auto half = 0.5 * magnitude[peak];
+    for (auto i = peak; i < magnitude.size() && magnitude[i] > half; ++i)
         lobe[i] = true;
-    for (auto i = peak; i-- > 0 && rho[i] > half;)
+    for (auto i = peak; i-- > 0 && magnitude[i] > half;)
         lobe[i] = true;
     lobe[peak] = true;
 }
 
-// How far Y is from being a function of X with X read `fraction` samples
-// late: the scatter of Y about a line in each of a few hundred X bins. It is
-// least where the fraction aligns them, whatever the device's curve.
-double scatterAt (const std::vector<double>& x, const std::vector<double>& y, double fraction, double xScale)
+constexpr int scatterBins = 512;
+
+// How nearly y is a function of x: per X bin the scatter of Y about a line,
+// and the bins' mean Y (the curve, coarsely) where they hold pairs.
+struct FitAtDelay
 {
-    constexpr int bins = 512, margin = 3;
-    std::vector<LineMoments> sums (bins);
-    for (int n = margin; n < (int) y.size() - margin; ++n)
+    double unexplained = 1.0;       // scatter over Y's variance
+    std::vector<double> curve;      // per bin, NaN where empty
+};
+
+FitAtDelay fitOf (const double* x, const double* y, size_t count, double xScale)
+{
+    std::vector<LineMoments> bins (scatterBins);
+    LineMoments all;
+    for (size_t i = 0; i < count; ++i)
     {
-        const auto position = (double) n - fraction;
-        const auto i = (int) std::floor (position);
-        const auto v = catmullRom (x[(size_t) i - 1], x[(size_t) i], x[(size_t) i + 1], x[(size_t) i + 2], position - i) * xScale;
-        sums[(size_t) std::clamp ((int) ((v + 1.0) * 0.5 * bins), 0, bins - 1)].add (v, y[(size_t) n]);
+        const auto v = x[i] * xScale;
+        if (! (std::abs (v) <= 2.0))
+            continue;
+        const auto bin = std::clamp ((int) ((v + 1.0) * 0.5 * scatterBins), 0, scatterBins - 1);
+        bins[(size_t) bin].add (v, y[i]);
+        all.add (0.0, y[i]);
     }
+    FitAtDelay fit;
+    fit.curve.assign (scatterBins, std::nan (""));
+    const auto total = all.residualSquares();
+    if (! (total > 0.0))
+        return fit;
     double scatter = 0.0;
-    for (const auto& b : sums)
-        scatter += b.residualSquares();
-    return scatter;
+    for (size_t b = 0; b < bins.size(); ++b)
+    {
+        scatter += bins[b].residualSquares();
+        if (bins[b].count >= 4.0)
+            fit.curve[b] = bins[b].y / bins[b].count;
+    }
+    fit.unexplained = scatter / total;
+    return fit;
 }
 
-// The fraction in -1..1 that best aligns y[n] with x[n - fraction]: a coarse
-// grid, then a golden-section search around its best point.
-double refineFraction (const std::vector<double>& x, const std::vector<double>& y)
+// One lag's stretch of the excerpt: Y's loudest stretch and X around it, so
+// X can be shifted by any fraction through its spectrum.
+class Trial
 {
-    double peak = 0.0;
-    for (const auto v : x)
-        peak = std::max (peak, std::abs (v));
-    const auto xScale = peak > 0.0 ? 1.0 / peak : 1.0;
-    auto cost = [&] (double f) { return scatterAt (x, y, f, xScale); };
+public:
+    static constexpr size_t span = size_t { 1 } << 16, margin = 4096;
 
-    auto best = 0.0, bestCost = cost (0.0);
-    for (int k = -10; k <= 10; ++k)
-        if (const auto c = cost (k * 0.1); c < bestCost)
+    Trial (const std::vector<double>& x, const std::vector<double>& y, size_t yStart, int lag, double xScale)
+        : shift (excerptOf (x, (std::ptrdiff_t) yStart - lag - (std::ptrdiff_t) margin)), xScale (xScale)
+    {
+        ys.assign (span, 0.0);
+        for (size_t i = 0; i < span && yStart + i < y.size(); ++i)
+            ys[i] = y[yStart + i];
+        count = std::min (span, y.size() - std::min (y.size(), yStart));
+        // X's excerpt must be inside the signal for the pairs to mean anything.
+        const auto xFirst = (std::ptrdiff_t) yStart - lag;
+        first = (size_t) std::max<std::ptrdiff_t> (0, -xFirst);
+        count = (size_t) std::max<std::ptrdiff_t> (0, std::min<std::ptrdiff_t> (count, (std::ptrdiff_t) x.size() - xFirst));
+    }
+
+    FitAtDelay fitAt (double fraction)
+    {
+        const auto shifted = shift.shifted (fraction);
+        if (count <= first)
+            return {};
+        return fitOf (shifted.data() + margin + first, ys.data() + first, count - first, xScale);
+    }
+
+private:
+    static std::vector<double> excerptOf (const std::vector<double>& x, std::ptrdiff_t from)
+    {
+        std::vector<double> e (span + 2 * margin, 0.0);
+        for (size_t i = 0; i < e.size(); ++i)
+            if (const auto at = from + (std::ptrdiff_t) i; at >= 0 && at < (std::ptrdiff_t) x.size())
+                e[i] = x[(size_t) at];
+        return e;
+    }
+
+    SpectralShift shift;
+    std::vector<double> ys;
+    size_t first = 0, count = 0;
+    double xScale;
+};
+
+// The start of the loudest stretch of Y, by blocks.
+size_t loudestStretch (const std::vector<double>& y, size_t span)
+{
+    if (y.size() <= span)
+        return 0;
+    constexpr size_t block = 1024;
+    std::vector<double> energy (y.size() / block + 1, 0.0);
+    for (size_t i = 0; i < y.size(); ++i)
+        energy[i / block] += y[i] * y[i];
+    const auto blocks = span / block;
+    double running = 0.0, best = -1.0;
+    size_t bestStart = 0;
+    for (size_t b = 0; b < energy.size(); ++b)
+    {
+        running += energy[b];
+        if (b >= blocks)
+            running -= energy[b - blocks];
+        if (b + 1 >= blocks && running > best)
         {
-            bestCost = c;
-            best = k * 0.1;
+            best = running;
+            bestStart = (b + 1 - blocks) * block;
+        }
+    }
+    return std::min (bestStart, y.size() - span);
+}
+
+struct Candidate
+{
+    int lag = 0;
+    double fraction = 0.0;
+    FitAtDelay fit;
+    double delay() const { return lag + fraction; }
+};
+
+// The fraction in -0.5..0.5 that best aligns the trial: a grid of eighths,
+// then a golden-section search around its best point to the tolerance.
+void refine (Trial& trial, Candidate& c, double tolerance)
+{
+    auto best = 0.0;
+    auto bestFit = trial.fitAt (0.0);
+    for (const auto f : { -0.5, -0.375, -0.25, -0.125, 0.125, 0.25, 0.375, 0.5 })
+        if (auto fit = trial.fitAt (f); fit.unexplained < bestFit.unexplained)
+        {
+            bestFit = std::move (fit);
+            best = f;
         }
     const auto ratio = 0.5 * (std::sqrt (5.0) - 1.0);
-    auto a = std::max (-1.0, best - 0.1), b = std::min (1.0, best + 0.1);
-    auto c = b - ratio * (b - a), d = a + ratio * (b - a);
-    auto costC = cost (c), costD = cost (d);
-    while (b - a > 1.0e-4)
+    auto a = best - 0.125, b = best + 0.125;
+    auto p = b - ratio * (b - a), q = a + ratio * (b - a);
+    auto costP = trial.fitAt (p).unexplained, costQ = trial.fitAt (q).unexplained;
+    while (b - a > tolerance)
     {
-        if (costC < costD)
+        if (costP < costQ)
         {
-            b = d;
-            d = c;
-            costD = costC;
-            c = b - ratio * (b - a);
-            costC = cost (c);
+            b = q;
+            q = p;
+            costQ = costP;
+            p = b - ratio * (b - a);
+            costP = trial.fitAt (p).unexplained;
         }
         else
         {
-            a = c;
-            c = d;
-            costC = costD;
-            d = a + ratio * (b - a);
-            costD = cost (d);
+            a = p;
+            p = q;
+            costP = costQ;
+            q = a + ratio * (b - a);
+            costQ = trial.fitAt (q).unexplained;
         }
     }
-    return 0.5 * (a + b);
+    if (auto fit = trial.fitAt (0.5 * (a + b)); fit.unexplained <= bestFit.unexplained)
+    {
+        bestFit = std::move (fit);
+        best = 0.5 * (a + b);
+    }
+    c.fraction = best;
+    c.fit = std::move (bestFit);
+}
+
+// Two fits give the same curve where both have data (within 2 % of Y's peak).
+bool sameCurve (const FitAtDelay& a, const FitAtDelay& b, double yPeak)
+{
+    for (size_t i = 0; i < a.curve.size(); ++i)
+        if (! std::isnan (a.curve[i]) && ! std::isnan (b.curve[i]) && std::abs (a.curve[i] - b.curve[i]) > 0.02 * yPeak)
+            return false;
+    return true;
+}
+
+// Lags to judge by their fit: lag 0, the strongest peaks of |rho| and the
+// strong ones nearest zero (where a tone's aliases lie).
+std::vector<int> candidateLags (const std::vector<double>& magnitude, int lagLimit, double best)
+{
+    std::vector<int> peaks;
+    for (size_t i = 0; i < magnitude.size(); ++i)
+    {
+        const auto isPeak = (i == 0 || magnitude[i] >= magnitude[i - 1]) && (i + 1 == magnitude.size() || magnitude[i] > magnitude[i + 1]);
+        if (isPeak && magnitude[i] >= 0.5 * best)
+            peaks.push_back ((int) i - lagLimit);
+    }
+    auto byHeight = peaks;
+    std::sort (byHeight.begin(), byHeight.end(), [&] (int a, int b) { return magnitude[(size_t) (a + lagLimit)] > magnitude[(size_t) (b + lagLimit)]; });
+    auto byNearness = peaks;
+    std::sort (byNearness.begin(), byNearness.end(), [] (int a, int b) { return std::abs (a) < std::abs (b); });
+    std::vector<int> lags { 0 };
+    lags.insert (lags.end(), byHeight.begin(), byHeight.begin() + (std::ptrdiff_t) std::min<size_t> (4, byHeight.size()));
+    // The farthest strong peaks too: where material is self-similar (a level
+    // sweep), delays far apart fit as well but give different curves.
+    std::vector<int> strong;
+    for (const auto lag : peaks)
+        if (magnitude[(size_t) (lag + lagLimit)] >= 0.9 * best)
+            strong.push_back (lag);
+    if (! strong.empty())
+    {
+        lags.push_back (strong.front());
+        lags.push_back (strong.back());
+    }
+    lags.insert (lags.end(), byNearness.begin(), byNearness.begin() + (std::ptrdiff_t) std::min<size_t> (8, byNearness.size()));
+    std::sort (lags.begin(), lags.end());
+    lags.erase (std::unique (lags.begin(), lags.end()), lags.end());
+    return lags;
+}
+
+// Fits within this of the best (as a share of Y's variance) fit as well.
+bool fitsAsWell (const FitAtDelay& fit, const FitAtDelay& best)
+{
+    return fit.unexplained <= best.unexplained + std::max (0.1 * best.unexplained, 1.0e-4);
+}
+
+double peakOf (const std::vector<double>& v)
+{
+    double peak = 0.0;
+    for (const auto s : v)
+        peak = std::max (peak, std::abs (s));
+    return peak;
 }
 } // namespace
 
@@ -134,7 +298,7 @@ DelayEstimate estimateDelay (const std::vector<double>& xIn, const std::vector<d
 {
     DelayEstimate estimate;
     const auto n = std::min (xIn.size(), yIn.size());
-    estimate.maximumLag = std::min (maximumLag, (int) (n / 2));
+    estimate.maximumLag = std::max (0, std::min (maximumLag, (int) (n / 2)));
     if (n < 64 || estimate.maximumLag < 1)
         return estimate;
     // Non-finite samples would break the ordering the ranks need; they count as silence.
@@ -142,54 +306,90 @@ DelayEstimate estimateDelay (const std::vector<double>& xIn, const std::vector<d
     for (auto* v : { &xRaw, &yRaw })
         for (auto& s : *v)
             s = std::isfinite (s) ? s : 0.0;
-    const auto x = centredRanks (xRaw), y = centredRanks (yRaw);
-    const auto lagLimit = estimate.maximumLag;
-    const auto rho = correlationByLag (x, y, lagLimit);
-
-    const auto best = (size_t) (std::max_element (rho.begin(), rho.end()) - rho.begin());
-    if (rho[best] < 0.05)
+    const auto xPeak = peakOf (xRaw), yPeak = peakOf (yRaw);
+    if (! (xPeak > 0.0 && yPeak > 0.0 && std::isfinite (1.0 / xPeak)))
         return estimate;
 
-    // Candidates as good as the best (periodic material): each one's lobe is
-    // set aside, and the nearest to zero lag is taken.
-    std::vector<bool> lobe (rho.size(), false);
-    std::vector<size_t> candidates;
-    for (size_t i = 0; i < rho.size(); ++i)
+    const auto lagLimit = estimate.maximumLag;
+    auto magnitude = correlationByLag (centredRanks (xRaw), centredRanks (yRaw), lagLimit);
+    std::vector<double> sign (magnitude.size());
+    for (size_t i = 0; i < magnitude.size(); ++i)
     {
-        const auto isPeak = (i == 0 || rho[i] >= rho[i - 1]) && (i + 1 == rho.size() || rho[i] > rho[i + 1]);
-        if (isPeak && rho[i] >= 0.9 * rho[best] && ! lobe[i])
-        {
-            candidates.push_back (i);
-            markLobe (rho, i, lobe);
-        }
+        sign[i] = magnitude[i] < 0.0 ? -1.0 : 1.0;
+        magnitude[i] = std::abs (magnitude[i]);
     }
-    auto lagOf = [lagLimit] (size_t i) { return (int) i - lagLimit; };
-    const auto chosen = *std::min_element (candidates.begin(), candidates.end(),
-                                           [&] (size_t a, size_t b) { return std::abs (lagOf (a)) < std::abs (lagOf (b)); });
-    if (candidates.size() > 1)
-    {
-        int nearest = (int) rho.size();
-        for (const auto c : candidates)
-            if (c != chosen)
-                nearest = std::min (nearest, std::abs (lagOf (c) - lagOf (chosen)));
-        estimate.period = nearest;
-    }
-    // The highest other peak; a flank rising to the end of the range belongs
-    // to a peak beyond it, unseen.
-    double rest = 0.0;
-    for (size_t i = 1; i + 1 < rho.size(); ++i)
-        if (! lobe[i] && rho[i] >= rho[i - 1] && rho[i] >= rho[i + 1])
-            rest = std::max (rest, rho[i]);
-    estimate.confidence = std::clamp (1.0 - rest / rho[chosen], 0.0, 1.0);
+    const auto bestIndex = (size_t) (std::max_element (magnitude.begin(), magnitude.end()) - magnitude.begin());
+    const auto best = magnitude[bestIndex];
+    if (best < 0.05)
+        return estimate;
 
-    // The fraction is found on the signals themselves shifted by the whole
-    // lag, over at most 64k of their samples.
-    const auto lag = lagOf (chosen);
-    const auto span = std::min<size_t> (n - (size_t) std::abs (lag), 65536);
-    const auto xStart = (size_t) std::max (0, -lag), yStart = (size_t) std::max (0, lag);
-    const std::vector<double> xs (xRaw.begin() + (std::ptrdiff_t) xStart, xRaw.begin() + (std::ptrdiff_t) (xStart + span));
-    const std::vector<double> ys (yRaw.begin() + (std::ptrdiff_t) yStart, yRaw.begin() + (std::ptrdiff_t) (yStart + span));
-    estimate.samples = lag + refineFraction (xs, ys);
+    const auto yStart = loudestStretch (yRaw, Trial::span);
+    std::vector<Candidate> candidates;
+    for (const auto lag : candidateLags (magnitude, lagLimit, best))
+    {
+        Trial trial (xRaw, yRaw, yStart, lag, 1.0 / xPeak);
+        Candidate c { lag, 0.0, {} };
+        refine (trial, c, 0.02);
+        candidates.push_back (std::move (c));
+    }
+    const auto bestFit = std::min_element (candidates.begin(), candidates.end(),
+                                           [] (const Candidate& a, const Candidate& b) { return a.fit.unexplained < b.fit.unexplained; })->fit;
+    // Of the delays that fit as well, those keeping the polarity are
+    // preferred: a steady tone fits as well half a period on with X inverted,
+    // and most devices do not invert.
+    std::vector<Candidate> keeping, inverting;
+    for (auto& c : candidates)
+        if (fitsAsWell (c.fit, bestFit))
+            (sign[(size_t) (c.lag + lagLimit)] < 0.0 ? inverting : keeping).push_back (c);
+    auto& asGood = keeping.empty() ? inverting : keeping;
+    estimate.polarityUncertain = ! keeping.empty() && ! inverting.empty();
+    std::sort (asGood.begin(), asGood.end(), [] (const Candidate& a, const Candidate& b) { return std::abs (a.delay()) < std::abs (b.delay()); });
+
+    // The fraction found finely for the nearest few; of those the nearest zero is taken.
+    const auto refined = std::min<size_t> (asGood.size(), 3);
+    for (size_t i = 0; i < refined; ++i)
+    {
+        Trial trial (xRaw, yRaw, yStart, asGood[i].lag, 1.0 / xPeak);
+        refine (trial, asGood[i], 2.0e-4);
+    }
+    auto chosen = asGood.front();
+    for (size_t i = 1; i < refined; ++i)
+        if (! fitsAsWell (chosen.fit, asGood[i].fit))
+            chosen = asGood[i];
+    for (const auto& c : asGood)
+        if (std::abs (c.delay() - chosen.delay()) >= 0.5) // neighbouring lags may meet at one fraction
+        {
+            estimate.aliases.push_back (c.delay());
+            if (! sameCurve (c.fit, chosen.fit, yPeak))
+                estimate.curveDependsOnAlias = true;
+        }
+    std::sort (estimate.aliases.begin(), estimate.aliases.end(),
+               [&] (double a, double b) { return std::abs (a - chosen.delay()) < std::abs (b - chosen.delay()); });
+    if (! estimate.aliases.empty())
+        estimate.period = std::abs (estimate.aliases.front() - chosen.delay());
+
+    // Confidence: the chosen lag's correlation against the highest other peak,
+    // leaving out the lobes of lags that fit as well (a tone's aliases, all
+    // the strong peaks of one when it is periodic).
+    const auto chosenIndex = (size_t) (chosen.lag + lagLimit);
+    std::vector<bool> lobe (magnitude.size(), false);
+    markLobe (magnitude, chosenIndex, lobe);
+    for (const auto* group : { &keeping, &inverting })
+        for (const auto& c : *group)
+            markLobe (magnitude, (size_t) (c.lag + lagLimit), lobe);
+    if (estimate.period)
+        for (size_t i = 1; i + 1 < magnitude.size(); ++i)
+            if (magnitude[i] >= 0.9 * best && magnitude[i] >= magnitude[i - 1] && magnitude[i] >= magnitude[i + 1])
+                markLobe (magnitude, i, lobe);
+    double rest = 0.0;
+    for (size_t i = 1; i + 1 < magnitude.size(); ++i)
+        if (! lobe[i] && magnitude[i] >= magnitude[i - 1] && magnitude[i] >= magnitude[i + 1])
+            rest = std::max (rest, magnitude[i]);
+    estimate.confidence = magnitude[chosenIndex] > 0.0 ? std::clamp (1.0 - rest / magnitude[chosenIndex], 0.0, 1.0) : 0.0;
+
+    estimate.samples = chosen.delay();
+    estimate.inverted = sign[chosenIndex] < 0.0;
+    estimate.unexplained = chosen.fit.unexplained;
     estimate.found = true;
     return estimate;
 }

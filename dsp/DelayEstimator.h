@@ -8,19 +8,31 @@ struct DelayEstimate
 {
     bool found = false;        // false: no lag correlates clearly
     double samples = 0.0;      // Y behind X, to a fraction of a sample
-    double confidence = 0.0;   // 0..1: how far the peak stands above every other lag
-    std::optional<int> period; // periodic material: candidates this many samples apart correlate as well
+    double confidence = 0.0;   // 0..1: how far the chosen lag stands above every other
+    bool inverted = false;     // Y falls where X rises there: the device inverts polarity
+    double unexplained = 0.0;  // share of Y's variance no function of X explains at this delay
+    // Other delays that fit as well, nearest to the chosen first (tonal or
+    // self-similar material); `period` is the spacing between them.
+    std::vector<double> aliases;
+    std::optional<double> period;
+    // Those delays give curves that differ, so the material cannot tell the
+    // device's curve (a level sweep, a tone through an asymmetric curve).
+    bool curveDependsOnAlias = false;
+    // X inverted fits as well at other delays (a steady tone half a period
+    // on): whether the device inverts cannot be told; taken as not inverting.
+    bool polarityUncertain = false;
     int maximumLag = 0;        // the search covered -maximumLag..maximumLag
 };
 
 // Delays below this confidence are reported as uncertain.
 inline constexpr double lowDelayConfidence = 0.3;
 
-// Works on ranks, so any monotonic device curve leaves the answer unchanged
-// (the rank of f(x) is the rank of x). The rank correlation is computed for
-// every lag up to maximumLag at once through the FFT (the lag is clipped to
-// half the excerpt, so every lag keeps an overlap of at least half), then the
-// fraction is found where Y is most nearly a function of X interpolated
-// between its samples. Of candidates one period apart in periodic
-// material the one nearest zero lag is taken, and `period` says so.
+// The rank correlation (any monotonic curve leaves it unchanged; tied values
+// share their mean rank) is computed for every lag up to maximumLag at once
+// through the FFT, its magnitude counting, so an inverting device is found too
+// (the lag is clipped to half the excerpt, so every lag keeps an overlap of at
+// least half). The strongest lags and lag 0 are then judged by how nearly Y
+// is a function of X at each, on the loudest stretch of the excerpt with X
+// shifted band-limited to the best fraction; the best fit is taken, and of
+// delays that fit as well the one nearest zero.
 DelayEstimate estimateDelay (const std::vector<double>& x, const std::vector<double>& y, int maximumLag);

@@ -3,6 +3,7 @@
 #include "dsp/TransferFunctionEstimator.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -73,8 +74,11 @@ class Totals
 {
 public:
     // Over one branch's cells, or over both branches pooled.
-    explicit Totals (const Cells& cells, const Cells* other = nullptr) : running (cells.size() + 1)
+    explicit Totals (const RecordingStatistics& statistics, std::initializer_list<int> directions) : running (statistics.branch (0).size() + 1)
     {
+        const auto& cells = statistics.branch (*directions.begin());
+        const auto* other = directions.size() > 1 ? &statistics.branch (*(directions.begin() + 1)) : nullptr;
+        buildExtremes (statistics, directions);
         for (size_t c = 0; c < cells.size(); ++c)
         {
             auto next = running[c];
@@ -133,7 +137,54 @@ public:
 
     double noise() const { return std::max (noiseFloor, globalNoise); }
 
+    // The value held within the lowest and highest y of the window's cells
+    // and of the nearest pairs either side of the point's cell j: a line
+    // through a step would otherwise overshoot every datum, while a point
+    // beyond the last pair in its cell may rightly lie a little beyond that
+    // cell's values, on the way to the next pairs.
+    double withinData (double value, int lo, int hi, int j) const
+    {
+        const auto before = filledAtOrBefore (j - 1), after = filledAtOrAfter (j + 1);
+        if (before < 0 || after > lastCell())
+            return value; // beyond the outermost pairs the line may carry on
+        lo = std::min (lo, before);
+        hi = std::max (hi, after);
+        const auto level = (size_t) std::bit_width ((unsigned) (hi - lo + 1)) - 1;
+        const auto span = (int) (1u << level);
+        const auto low = std::min (lows[level][(size_t) lo], lows[level][(size_t) (hi - span + 1)]);
+        const auto high = std::max (highs[level][(size_t) lo], highs[level][(size_t) (hi - span + 1)]);
+        return low <= high ? std::clamp (value, low, high) : value;
+    }
+
 private:
+    // Sparse tables of the cells' extremes: level k holds those of 2^k cells from each.
+    void buildExtremes (const RecordingStatistics& statistics, std::initializer_list<int> directions)
+    {
+        const auto n = statistics.branch (0).size();
+        lows.assign (1, std::vector<double> (n, std::numeric_limits<double>::infinity()));
+        highs.assign (1, std::vector<double> (n, -std::numeric_limits<double>::infinity()));
+        for (const auto d : directions)
+            for (size_t c = 0; c < n; ++c)
+            {
+                lows[0][c] = std::min (lows[0][c], statistics.extremes (d).low[c]);
+                highs[0][c] = std::max (highs[0][c], statistics.extremes (d).high[c]);
+            }
+        for (size_t span = 2; span <= n; span *= 2)
+        {
+            const auto& lowBelow = lows.back();
+            const auto& highBelow = highs.back();
+            std::vector<double> low (n), high (n);
+            for (size_t c = 0; c + span <= n; ++c)
+            {
+                low[c] = std::min (lowBelow[c], lowBelow[c + span / 2]);
+                high[c] = std::max (highBelow[c], highBelow[c + span / 2]);
+            }
+            lows.push_back (std::move (low));
+            highs.push_back (std::move (high));
+        }
+    }
+
+    std::vector<std::vector<double>> lows, highs;
     std::vector<Running> running;
     std::vector<int> previousFilled, nextFilled;
     double globalNoise = noiseFloor;
@@ -236,7 +287,7 @@ double valueAt (const Totals& t, int c, int window)
         Estimate e;
         if (! estimateLine (t.sums (lo, hi), x, e))
             return true;
-        value = e.value;
+        value = t.withinData (e.value, lo, hi, j);
         return false;
     });
     if (std::isnan (value))
@@ -305,30 +356,45 @@ RecordingStatistics::RecordingStatistics()
 {
     for (auto& branch : cells)
         branch.resize ((size_t) cellCount);
+    for (auto& range : ranges)
+    {
+        range.low.assign ((size_t) cellCount, std::numeric_limits<double>::infinity());
+        range.high.assign ((size_t) cellCount, -std::numeric_limits<double>::infinity());
+    }
 }
 
 void RecordingStatistics::add (const double* xn, const double* yn, size_t count, double xScale, double yScale)
 {
     size_t i = 0;
-    if (! started && count > 0)
+    auto usable = [&] (size_t k) { return std::isfinite (xn[k] * xScale) && std::isfinite (yn[k] * yScale); };
+    if (! started)
     {
         // The first pair has no direction, and a device's first output may
         // still be settling: it is left out.
+        while (i < count && ! usable (i))
+            ++i;
+        if (i == count)
+            return;
         started = true;
-        previousX = std::clamp (xn[0] * xScale, -1.0, 1.0);
-        i = 1;
+        previousX = std::clamp (xn[i] * xScale, -1.0, 1.0);
+        ++i;
     }
     auto previous = previousX;
     auto d = direction;
     for (; i < count; ++i)
     {
+        if (! usable (i))
+            continue;
         const auto x = std::clamp (xn[i] * xScale, -1.0, 1.0), y = yn[i] * yScale;
         // Without branches: with noise the direction is a coin toss the CPU cannot predict.
         d = (int) (x < previous) + (int) (x == previous) * d;
         previous = x;
-        const auto c = cellOf (x);
-        const auto dx = x - cellCentre (c);
-        cells[(size_t) d][(size_t) c].add (dx, y);
+        const auto c = (size_t) cellOf (x);
+        const auto dx = x - cellCentre ((int) c);
+        cells[(size_t) d][c].add (dx, y);
+        auto& range = ranges[(size_t) d];
+        range.low[c] = std::min (range.low[c], y);
+        range.high[c] = std::max (range.high[c], y);
     }
     previousX = previous;
     direction = d;
@@ -339,7 +405,11 @@ RecordingStatistics& RecordingStatistics::operator+= (const RecordingStatistics&
 {
     for (size_t d = 0; d < cells.size(); ++d)
         for (size_t c = 0; c < cells[d].size(); ++c)
+        {
             cells[d][c] += other.cells[d][c];
+            ranges[d].low[c] = std::min (ranges[d].low[c], other.ranges[d].low[c]);
+            ranges[d].high[c] = std::max (ranges[d].high[c], other.ranges[d].high[c]);
+        }
     pairs += other.pairs;
     return *this;
 }
@@ -357,13 +427,13 @@ std::vector<bool> RecordingStatistics::coveredGridPoints() const
 
 std::vector<double> recordingFitGrid (const RecordingStatistics& statistics)
 {
-    const Totals pooled (statistics.branch (0), &statistics.branch (1));
+    const Totals pooled (statistics, { 0, 1 });
     if (! branchesDiffer (statistics, pooled.noise()))
         return fitGrid (pooled);
 
     // With memory, the curve midway between the branches, as the sweep averaging gives.
-    auto rising = fitGrid (Totals (statistics.branch (0)));
-    const auto falling = fitGrid (Totals (statistics.branch (1)));
+    auto rising = fitGrid (Totals (statistics, { 0 }));
+    const auto falling = fitGrid (Totals (statistics, { 1 }));
     for (size_t c = 0; c < rising.size(); ++c)
     {
         if (std::isnan (rising[c]))

@@ -19,7 +19,7 @@ public:
 
     // Pairs in recording order across calls, normalised by the scales
     // (|x * xScale| <= 1). A pair belongs to the rising or the falling branch
-    // by how X moved to it.
+    // by how X moved to it. Pairs that are not finite once scaled are left out.
     void add (const double* x, const double* y, size_t count, double xScale = 1.0, double yScale = 1.0);
 
     RecordingStatistics& operator+= (const RecordingStatistics&);
@@ -27,6 +27,13 @@ public:
     // x offset to the cell's centre.
     using Cell = LineMoments;
     const std::vector<Cell>& branch (int direction) const { return cells[(size_t) direction]; }
+
+    // The lowest and highest y of each cell (+inf and -inf where empty).
+    struct Extremes
+    {
+        std::vector<double> low, high;
+    };
+    const Extremes& extremes (int direction) const { return ranges[(size_t) direction]; }
     double pairCount() const noexcept { return pairs; } // pairs given, the first included
 
     // Grid points whose cell holds a pair.
@@ -34,6 +41,7 @@ public:
 
 private:
     std::array<std::vector<Cell>, 2> cells; // rising, falling
+    std::array<Extremes, 2> ranges;
     double previousX = 0.0, pairs = 0.0;
     int direction = 0;
     bool started = false;

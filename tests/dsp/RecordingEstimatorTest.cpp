@@ -192,3 +192,79 @@ TEST (RecordingEstimator, blocksAndBadSamples)
     EXPECT_TRUE (std::all_of (fit.smoothedBins.begin(), fit.smoothedBins.end(), [] (double v) { return std::isfinite (v); }));
     EXPECT_FALSE (estimateRecording (std::vector<double> (100, 0.0), std::vector<double> (100, 0.5), 50).valid) << "silent X";
 }
+
+namespace
+{
+// The local line people reach for with a fixed bandwidth: every pair within
+// `halfWidth` of the point, weighted alike.
+std::vector<double> fixedBandwidthLine (const std::vector<double>& xn, const std::vector<double>& yn, double halfWidth)
+{
+    std::vector<std::pair<double, double>> pairs;
+    for (size_t i = 0; i < xn.size(); ++i)
+        pairs.emplace_back (xn[i], yn[i]);
+    std::sort (pairs.begin(), pairs.end());
+    std::vector<double> out ((size_t) grid::size, std::nan (""));
+    size_t lo = 0, hi = 0;
+    for (int c = 0; c < grid::size; ++c)
+    {
+        const auto x = grid::xAt (c);
+        while (lo < pairs.size() && pairs[lo].first < x - halfWidth)
+            ++lo;
+        hi = std::max (hi, lo);
+        while (hi < pairs.size() && pairs[hi].first <= x + halfWidth)
+            ++hi;
+        double n = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
+        for (auto i = lo; i < hi; ++i)
+        {
+            const auto dx = pairs[i].first - x;
+            n += 1, sx += dx, sy += pairs[i].second, sxx += dx * dx, sxy += dx * pairs[i].second;
+        }
+        const auto det = n * sxx - sx * sx;
+        if (n >= 8 && det > 0.0)
+            out[(size_t) c] = (sxx * sy - sx * sxy) / det;
+    }
+    return out;
+}
+} // namespace
+
+// Shapes a local line gets wrong unless held to its data: at a step it must
+// not overshoot beyond every datum (nor, through the rescaling to a peak of 1,
+// shift the whole table); on a flat, noisy stretch no point may stand out.
+TEST (RecordingEstimator, stepsAndFlatNoiseKeepToTheData)
+{
+    const auto x = test::makeSignal (Signal::sine, 131072, 3);
+    const auto step = through (x, [] (double v) { return (v > 0.2 ? 0.8 : -0.3) + 0.2 * v; });
+    const auto yMax = *std::max_element (step.y.begin(), step.y.end()), yMin = *std::min_element (step.y.begin(), step.y.end());
+    const auto yPeak = std::max (yMax, -yMin);
+    const auto grid = estimateRecording (step.x, step.y, 1);
+    ASSERT_TRUE (grid.valid);
+    for (int c = 0; c < grid::size; ++c)
+    {
+        ASSERT_LE (grid.bins[(size_t) c], yMax / yPeak + 1.0e-9) << grid::xAt (c);
+        ASSERT_GE (grid.bins[(size_t) c], yMin / yPeak - 1.0e-9) << grid::xAt (c);
+        if (std::abs (grid::xAt (c) - 0.2) > 0.02)
+            ASSERT_NEAR (grid.bins[(size_t) c], step.truth (grid::xAt (c)), 0.01) << grid::xAt (c);
+    }
+
+    const auto noise = test::makeSignal (Signal::whiteNoise, 1 << 20, 5);
+    auto clip = through (noise, [] (double v) { return std::clamp (v, -0.5, 0.5); });
+    std::mt19937 random (3);
+    std::normal_distribution<double> scatter (0.0, 0.03);
+    for (auto& v : clip.y)
+        v += scatter (random);
+    const auto xn = normaliseToPeak (clip.x), yn = normaliseToPeak (clip.y);
+    RecordingStatistics statistics;
+    statistics.add (xn.data(), yn.data(), xn.size());
+    const auto fitted = recordingFitGrid (statistics);
+    const auto reference = fixedBandwidthLine (xn, yn, 0.01);
+    const auto yScale = 0.5 / *std::max_element (clip.y.begin(), clip.y.end(), [] (double a, double b) { return std::abs (a) < std::abs (b); });
+    double fittedError = 0.0, referenceError = 0.0;
+    for (int c = 0; c < grid::size; ++c)
+        if (const auto v = grid::xAt (c); ! std::isnan (reference[(size_t) c]) && std::abs (std::abs (v) - 0.5) > 0.02)
+        {
+            const auto truth = std::clamp (v, -0.5, 0.5) * 2.0 * yScale;
+            fittedError = std::max (fittedError, std::abs (fitted[(size_t) c] - truth));
+            referenceError = std::max (referenceError, std::abs (reference[(size_t) c] - truth));
+        }
+    EXPECT_LE (fittedError, 2.0 * referenceError) << "fixed bandwidth: " << referenceError << ", fitted: " << fittedError;
+}

@@ -1,5 +1,6 @@
 #include "tests/support/TestSignals.h"
 
+#include "dsp/RealFft.h"
 #include "dsp/Stimulus.h"
 
 #include <algorithm>
@@ -138,5 +139,21 @@ std::vector<double> delayed (const std::vector<double>& x, int delay)
         if ((long) n - delay < (long) x.size())
             y[n] = x[(size_t) ((long) n - delay)];
     return y;
+}
+std::vector<double> delayedIdeally (const std::vector<double>& x, double delay)
+{
+    const auto pad = (size_t) std::ceil (std::abs (delay)) + 8192;
+    size_t size = 1;
+    while (size < x.size() + 2 * pad)
+        size *= 2;
+    std::vector<double> padded (size, 0.0);
+    std::copy (x.begin(), x.end(), padded.begin() + (std::ptrdiff_t) pad);
+    RealFft fft (size);
+    auto spectrum = fft.forward (padded);
+    for (size_t k = 0; k < spectrum.size(); ++k)
+        spectrum[k] *= std::polar (1.0 / (double) size, -2.0 * pi * (double) k * delay / (double) size);
+    spectrum.back() = spectrum.back().real();
+    const auto shifted = fft.inverse (spectrum);
+    return std::vector<double> (shifted.begin() + (std::ptrdiff_t) pad, shifted.begin() + (std::ptrdiff_t) (pad + x.size()));
 }
 } // namespace test

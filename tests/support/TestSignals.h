@@ -35,4 +35,9 @@ std::vector<double> playHysteretic (const std::vector<double>& x, double width);
 
 // y = f(x[n - delay]) for a whole delay: y starts `delay` samples later.
 std::vector<double> delayed (const std::vector<double>& x, int delay);
+
+// x read `delay` samples late (any fraction, either sign) as an ideal wire
+// does it: every frequency's phase turned through its spectrum, the signal
+// padded with silence so nothing wraps round.
+std::vector<double> delayedIdeally (const std::vector<double>& x, double delay);
 } // namespace test

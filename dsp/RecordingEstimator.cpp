@@ -22,6 +22,7 @@ constexpr double noiseFloor = 1.0e-7;  // below the finest recording's resolutio
 constexpr double intervalWidth = 2.0;  // confidence intervals in standard errors
 constexpr int halfWidths[] = { 0, 1, 2, 4, 8, 16, 32, 64 }; // in cells
 constexpr int selectionStep = 8;       // windows are chosen at every 8th grid point
+constexpr double noticeableNoise = 1.0e-5; // of full scale: below it, data count as noise-free
 
 // A sum carried in two doubles, so a difference of two running totals keeps
 // the precision of the window it spans however much lies before it.
@@ -304,9 +305,23 @@ double valueAt (const Totals& t, int c, int window)
 std::vector<double> fitGrid (const Totals& t)
 {
     constexpr auto last = grid::size - 1;
-    std::vector<int> chosen ((size_t) (last / selectionStep + 2));
-    for (size_t s = 0; s < chosen.size(); ++s)
-        chosen[s] = chooseWindow (t, std::min (last, (int) s * selectionStep));
+    std::vector<int> picked ((size_t) (last / selectionStep + 2));
+    for (size_t s = 0; s < picked.size(); ++s)
+        picked[s] = chooseWindow (t, std::min (last, (int) s * selectionStep));
+    // Where the data are noisy, a choice that stands alone among its
+    // neighbours' is noise in the selection (a flat stretch stopping early by
+    // chance), not a corner, which narrows the choices of several neighbours
+    // alike. Noise-free data keep every choice: there each is the data's own.
+    auto chosen = picked;
+    for (size_t s = 2; s + 2 < picked.size(); ++s)
+    {
+        const auto j = cellOf (grid::xAt (std::min (last, (int) s * selectionStep)));
+        if (t.noiseSquared (windowStart (j, 64), windowEnd (t, j, 64)) < noticeableNoise * noticeableNoise)
+            continue;
+        std::array<int, 5> around { picked[s - 2], picked[s - 1], picked[s], picked[s + 1], picked[s + 2] };
+        std::nth_element (around.begin(), around.begin() + 2, around.end());
+        chosen[s] = around[2];
+    }
 
     std::vector<double> values ((size_t) last + 1);
     for (int c = 0; c <= last; ++c)

@@ -40,7 +40,10 @@ std::optional<double> steadyToneFrequency (const std::vector<double>& x, double 
         if (k + 5 > peak && k < peak + 5) // the window's main lobe spans four bins either side
             line += power[k];
     }
-    if (total <= 0.0 || line < 0.9 * total)
+    // A few periods at least, or the window's main lobe reaches DC and the
+    // frequency is a guess.
+    constexpr size_t fewestPeriods = 8;
+    if (total <= 0.0 || line < 0.9 * total || peak < fewestPeriods)
         return std::nullopt;
     // A parabola through the log magnitudes around the peak places it between bins.
     const auto a = std::log (power[peak - 1] + 1e-300), b = std::log (power[peak] + 1e-300), c = std::log (power[peak + 1] + 1e-300);

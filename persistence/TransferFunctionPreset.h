@@ -21,6 +21,10 @@ struct PresetReadResult
 };
 
 PresetWriteResult writeTransferFunctionPreset (const std::vector<double>& table, const juce::String& artistName);
+// No preset file comes near this size (the largest, uncompressed doubles, is
+// about 130 kB); a reader can refuse anything larger unread.
+inline constexpr juce::int64 largestPresetFileBytes = 1 << 20;
+
 PresetReadResult readTransferFunctionPreset (const juce::ValueTree& tree);
 
 // Parses preset file bytes into a tree; invalid for bytes that are not one

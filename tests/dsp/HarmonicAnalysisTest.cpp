@@ -36,5 +36,9 @@ TEST (HarmonicAnalysis, onlySteadyTonesHaveAFundamental)
     EXPECT_FALSE (steadyToneFrequency (test::makeSignal (test::Signal::whiteNoise, 1 << 16, 1), 48000.0).has_value());
     EXPECT_FALSE (steadyToneFrequency (test::makeSignal (test::Signal::speechLike, 1 << 16, 1), 48000.0).has_value());
     EXPECT_FALSE (steadyToneFrequency (std::vector<double> (100, 0.5), 48000.0).has_value()) << "too short";
+    std::vector<double> slow (1024);
+    for (size_t n = 0; n < slow.size(); ++n)
+        slow[n] = std::sin (2.0 * 3.14159265358979 * 20.0 * (double) n / 48000.0);
+    EXPECT_FALSE (steadyToneFrequency (slow, 48000.0).has_value()) << "20 Hz: under half a period in 1024 samples";
     EXPECT_EQ (relativeToFundamentalDb ({ 0.0, 0.1 }), (std::vector<double> { -240.0, -240.0 })) << "no fundamental";
 }

@@ -3,6 +3,7 @@
 #include "tests/support/ImageOutput.h"
 #include "tests/support/ProcessMemory.h"
 #include "tests/support/Sanitizers.h"
+#include "tests/support/TestSignals.h"
 #include "tools/measurement/CommandLine.h"
 #include "tools/measurement/Measurement.h"
 
@@ -781,4 +782,111 @@ TEST_F (Files, stimulusRoundTrip)
     EXPECT_EQ (bad.code, 2);
     EXPECT_TRUE (bad.err.contains ("stimulus writes a .wav file")) << bad.err;
     EXPECT_EQ (sonderlith ({ "stimulus", stimulusFile.getFullPathName(), "--seconds", "3" }).code, 2) << "shorter than its parts need";
+}
+
+namespace
+{
+std::vector<double> through (const std::vector<double>& x, const std::function<double (double)>& f)
+{
+    std::vector<double> y (x.size());
+    for (size_t i = 0; i < x.size(); ++i)
+        y[i] = f (x[i]);
+    return y;
+}
+
+std::vector<double> scaled (std::vector<double> v, double gain)
+{
+    for (auto& s : v)
+        s *= gain;
+    return v;
+}
+
+// A 997 Hz tone rising evenly in dB from -40 dBFS to -1 dBFS.
+std::vector<double> levelSweep (size_t length)
+{
+    std::vector<double> out (length);
+    for (size_t n = 0; n < length; ++n)
+        out[n] = std::pow (10.0, (-40.0 + 39.0 * (double) n / (double) length) / 20.0) * std::sin (2.0 * juce::MathConstants<double>::pi * 997.0 * (double) n / 48000.0);
+    return out;
+}
+} // namespace
+
+// The verdict on sound, memoryless devices is "good" whatever the material
+// (level sweeps, speech, drums, folding curves); a constant Y and a
+// misaligned capture fail, the latter pointing to the remedy; an ideal wire
+// with half a sample of delay is measured as one, given or found.
+TEST_F (Files, verdictIsRightAboutSoundDevicesAndHonestAboutOthers)
+{
+    const auto& curves = test::staticCurves();
+    const auto tanh = curves[0].f, foldBack = curves[3].f;
+    constexpr size_t length = 1 << 18;
+    const auto white = scaled (test::makeSignal (test::Signal::whiteNoise, length, 2), 0.9);
+    const auto pink = scaled (test::makeSignal (test::Signal::pinkNoise, length, 2), 0.9);
+    const auto drums = scaled (test::makeSignal (test::Signal::drumLike, length, 2), 0.9);
+    struct Case
+    {
+        const char* name;
+        std::vector<double> x, y;
+        juce::StringArray arguments;
+        const char* verdict;
+        const char* reason = "";
+        double esrBelow = 1.0;
+    };
+    const std::vector<Case> cases {
+        { "level sweep through tanh", levelSweep (length), through (levelSweep (length), tanh), {}, "good" },
+        { "speech through fold-back", scaled (test::makeSignal (test::Signal::speechLike, length, 2), 0.9),
+          through (scaled (test::makeSignal (test::Signal::speechLike, length, 2), 0.9), foldBack), {}, "good" },
+        { "drums through tanh", drums, through (drums, tanh), {}, "good" },
+        { "noise through fold-back", white, through (white, foldBack), {}, "good" },
+        { "constant Y", white, std::vector<double> (length, 0.5), {}, "failed", "does not follow X" },
+        { "drums through fold-back, Y 37 late", drums, through (test::delayed (drums, 37), foldBack), {}, "failed", "try --auto-latency" },
+        { "half-sample wire, given", white, test::delayedIdeally (white, 0.5), { "--delay", "0.5" }, "good", "", 1.0e-3 },
+        { "half-sample wire, found", white, test::delayedIdeally (white, 0.5), { "--auto-latency" }, "good", "", 1.0e-3 },
+        { "half-sample wire on pink noise", pink, test::delayedIdeally (pink, 0.5), { "--delay", "0.5" }, "good", "", 1.0e-5 },
+    };
+    const auto file = folder.getChildFile ("capture.wav");
+    for (const auto& c : cases)
+    {
+        writeWav (file, { c.x, c.y }, 48000.0);
+        CommandRun run;
+        auto arguments = juce::StringArray { "measure", "--xy", file.getFullPathName() };
+        arguments.addArray (c.arguments);
+        const auto report = runJson (folder.getChildFile ("report.json"), arguments, run);
+        const auto reasons = juce::JSON::toString (report.getProperty ("verdictReasons", {}));
+        EXPECT_EQ (report.getProperty ("verdict", {}).toString(), c.verdict) << c.name << ": " << reasons << run.err;
+        EXPECT_TRUE (reasons.contains (c.reason)) << c.name << ": " << reasons;
+        EXPECT_LT ((double) report.getProperty ("esr", 1.0), c.esrBelow) << c.name;
+        if (c.arguments.contains ("--auto-latency"))
+            EXPECT_NEAR ((double) report.getProperty ("estimatedDelaySamples", 0.0), 0.5, 0.02) << c.name;
+    }
+}
+
+// A quiet sine through a smooth curve: the X range is reported in full-scale
+// units, and the CSV's x columns are where each value belongs, so the curve
+// read from it matches the device's to the estimator's own accuracy.
+TEST_F (Files, levelsAndCsvPositionsAreTheDevices)
+{
+    const auto x = scaled (test::makeSignal (test::Signal::sine, 1 << 17, 1), 0.1);
+    const auto device = [] (double v) { return std::tanh (3.0 * v); };
+    const auto file = folder.getChildFile ("quiet.wav"), csv = folder.getChildFile ("quiet.csv");
+    writeWav (file, { x, through (x, device) }, 48000.0);
+    CommandRun run;
+    const auto report = runJson (folder.getChildFile ("quiet.json"), { "measure", "--xy", file.getFullPathName(), "--csv", csv.getFullPathName(), "--smoothing", "1" }, run);
+    ASSERT_EQ (run.code, 0) << run.err;
+    EXPECT_NEAR ((double) report.getProperty ("xMinimum", 0.0), -0.1, 1.0e-4);
+    EXPECT_NEAR ((double) report.getProperty ("xMaximum", 0.0), 0.1, 1.0e-4);
+    EXPECT_NEAR ((double) report.getProperty ("xMaximumTableUnits", 0.0), 1.0, 1.0e-4);
+    EXPECT_TRUE (run.out.contains ("-0.100 .. 0.100 of full scale")) << run.out;
+    juce::StringArray lines;
+    lines.addLines (csv.loadFileAsString().trim());
+    double largest = 0.0;
+    for (int i = 1; i < lines.size(); ++i)
+    {
+        juce::StringArray cells;
+        cells.addTokens (lines[i], ",", "");
+        const auto input = cells[2].getDoubleValue(), output = cells[3].getDoubleValue();
+        if (std::abs (input) < 0.095)
+            largest = std::max (largest, std::abs (output - device (input)));
+    }
+    EXPECT_LT (largest, 2.0e-5) << "the curve read from the CSV against the device's";
 }

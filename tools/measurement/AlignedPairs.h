@@ -8,12 +8,14 @@ using PairVisitor = std::function<void (const double* x, const double* y, size_t
 
 // The pairs of a window of a capture with Y's delay behind X taken out: Y's
 // sample n meets X at n - delay, whole samples by offset and any fraction by
-// Catmull-Rom interpolation of X (the curve the plug-in's alignment uses).
-// Only pairs whose X lies wholly inside the recording are given. Read a block
-// at a time, however long the window.
+// a band-limited shift of X (an ideal wire's fraction of a sample, which a
+// short interpolator would blur at high frequencies). Only pairs whose X lies
+// inside the recording are given. Read a block at a time, however long the window.
 class AlignedPairs
 {
 public:
+    static constexpr int edgeMargin = 256; // samples kept from the ends with a fractional delay
+
     AlignedPairs (const CaptureSource&, juce::int64 windowStart, juce::int64 windowEnd, double delay);
 
     juce::int64 size() const noexcept { return last - first; }

@@ -1,5 +1,7 @@
 #include "tools/measurement/CaptureSource.h"
 
+#include "tools/measurement/InputFile.h"
+
 #include <algorithm>
 
 class CaptureSource::Channel
@@ -115,14 +117,14 @@ juce::String formatList (juce::AudioFormatManager& formats)
 juce::String describeUnreadableAudio (const juce::File& file, juce::AudioFormatManager& formats, const juce::AudioFormatReader* reader)
 {
     const auto prefix = "Cannot read audio file " + file.getFullPathName() + ": ";
-    if (! file.existsAsFile())
-        return prefix + "there is no such file";
+    if (const auto why = whyUnreadable (file); why.isNotEmpty())
+        return prefix + why;
     const auto wav = readWavLayout (file);
     if (reader == nullptr)
     {
         if (wav.isWav && wav.formatTag != 0)
             return prefix + "its WAV encoding (format " + juce::String (wav.formatTag) + ", " + juce::String (wav.bits)
-                   + " bits) is not supported; this command reads integer PCM (8, 16, 24 or 32 bits) and floating point (32 or 64 bits), "
+                   + " bits) is not supported; this command reads integer PCM (8, 16, 24 or 32 bits) and floating point (32 bits), "
                      "and the formats "
                    + formatList (formats);
         return prefix + "not audio in a format this command reads (" + formatList (formats) + ")";
@@ -151,6 +153,12 @@ std::optional<OpenedChannel> openChannel (const juce::File& file, int channel, c
 {
     juce::AudioFormatManager formats;
     formats.registerBasicFormats();
+    // Checked before any reader opens it: a pipe would hold the reader forever.
+    if (const auto why = whyUnreadable (file); why.isNotEmpty())
+    {
+        error = "Cannot read audio file " + file.getFullPathName() + ": " + why;
+        return std::nullopt;
+    }
     std::unique_ptr<juce::AudioFormatReader> reader (formats.createReaderFor (file));
     error = describeUnreadableAudio (file, formats, reader.get());
     if (error.isNotEmpty())

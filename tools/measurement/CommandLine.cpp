@@ -1,7 +1,10 @@
 #include "tools/measurement/CommandLine.h"
 
+#include "tools/measurement/InputFile.h"
+
 #include "dialogs/ReleaseVersion.h"
 #include "persistence/TransferFunctionPreset.h"
+#include "tools/measurement/InputFile.h"
 #include "tools/measurement/Measurement.h"
 #include "dsp/Stimulus.h"
 #include "tools/measurement/ReportPicture.h"
@@ -305,9 +308,9 @@ int inspectCommand (Arguments& a, juce::String& out, juce::String& err)
         return 2;
     }
     juce::MemoryBlock bytes;
-    if (! file.loadFileAsData (bytes))
+    if (juce::String error; ! readSmallFile (file, largestPresetFileBytes, "a preset", bytes, error))
     {
-        err << "Cannot read " << file.getFullPathName() << "\n";
+        err << error << "\n";
         return 1;
     }
     const auto tree = parsePresetBytes (bytes.getData(), bytes.getSize());
@@ -327,16 +330,16 @@ int inspectCommand (Arguments& a, juce::String& out, juce::String& err)
     const auto artist = tree.getChildWithName ("metadata").getProperty ("artist").toString();
     auto row = [&out] (const char* name, const juce::String& value) { out << juce::String (name).paddedRight (' ', 14) << value << "\n"; };
     row ("version", juce::String (presetFormatVersion (tree)));
-    row ("artist", artist);
+    row ("artist", printable (artist));
     row ("table size", juce::String ((int) read.table.size()));
     row ("range", juce::String (*lowest, 4) + " .. " + juce::String (*highest, 4));
     row ("monotonic", rising ? "yes (non-decreasing)" : "no");
     if (picture != juce::File())
     {
         const auto subtitle = (artist.isEmpty() ? juce::String ("no artist") : "by " + artist) + ", preset format " + juce::String (presetFormatVersion (tree));
-        if (! writePicture (drawPresetPicture ("Preset " + file.getFileName(), subtitle, read.table, pictureOptions), picture))
+        if (const auto written = writePicture (drawPresetPicture ("Preset " + file.getFileName(), subtitle, read.table, pictureOptions), picture); ! written)
         {
-            err << "Cannot write " << picture.getFullPathName() << "\n";
+            err << "Cannot write " << picture.getFullPathName() << ": " << written.getErrorMessage() << "\n";
             return 1;
         }
         out << "wrote " << picture.getFullPathName() << "\n";
@@ -416,14 +419,15 @@ int compareCommand (Arguments& a, juce::String& out, juce::String& err)
     const auto comparison = compareCurves (std::move (curves), matchGain, tolerance);
     out << comparisonAsText (comparison);
     const auto utf8 = comparisonAsJson (comparison).toStdString();
-    if (json != juce::File() && ! replaceFileSafely (json, utf8.data(), utf8.size()))
+    if (const auto written = json == juce::File() ? juce::Result::ok() : replaceFileSafely (json, utf8.data(), utf8.size()); ! written)
     {
-        err << "Cannot write " << json.getFullPathName() << "\n";
+        err << "Cannot write " << json.getFullPathName() << ": " << written.getErrorMessage() << "\n";
         return 1;
     }
-    if (picture != juce::File() && ! writePicture (drawComparisonPicture (comparison, pictureOptions), picture))
+    if (const auto written = picture == juce::File() ? juce::Result::ok() : writePicture (drawComparisonPicture (comparison, pictureOptions), picture); ! written)
     {
-        err << "Cannot write " << picture.getFullPathName() << "\n";
+        err << "Cannot write " << picture.getFullPathName() << ": " << written.getErrorMessage()
+            << (json != juce::File() ? " (already written: " + json.getFullPathName() + ")" : juce::String()) << "\n";
         return 1;
     }
     for (const auto& file : { picture, json })
@@ -489,26 +493,37 @@ int stimulusCommand (Arguments& a, juce::String& out, juce::String& err)
     juce::AudioBuffer<float> buffer (1, (int) signal.size());
     for (size_t i = 0; i < signal.size(); ++i)
         buffer.setSample (0, (int) i, (float) signal[i]);
-    // Written beside the target and moved over it, so a failed write leaves no half file.
-    const auto temporary = file.getSiblingFile ("." + file.getFileName() + ".part");
+    if (file.isDirectory())
+    {
+        err << "Cannot write " << file.getFullPathName() << ": it is a folder\n";
+        return 1;
+    }
+    // Written beside the target under a fresh name and moved over it, so a
+    // failed write leaves no half file and a stale one is never appended to.
+    juce::TemporaryFile part (file, juce::TemporaryFile::useHiddenFile);
+    const auto temporary = part.getFile();
     {
         juce::WavAudioFormat wav;
         auto* stream = new juce::FileOutputStream (temporary);
+        if (stream->openedOk())
+        {
+            stream->setPosition (0);
+            stream->truncate();
+        }
         std::unique_ptr<juce::AudioFormatWriter> writer (
             stream->openedOk() ? wav.createWriterFor (stream, rate, 1, floatingPoint ? 32 : 24, {}, 0) : nullptr);
         if (writer == nullptr)
             delete stream;
         if (writer == nullptr || ! writer->writeFromAudioSampleBuffer (buffer, 0, buffer.getNumSamples()))
         {
-            temporary.deleteFile();
-            err << "Cannot write " << file.getFullPathName() << "\n";
+            err << "Cannot write " << file.getFullPathName() << ": "
+                << (file.getParentDirectory().isDirectory() ? "the write failed (permission, or a full disk)" : "its folder does not exist") << "\n";
             return 1;
         }
     }
-    if (! temporary.moveFileTo (file))
+    if (! part.overwriteTargetFileWithTemporary())
     {
-        temporary.deleteFile();
-        err << "Cannot write " << file.getFullPathName() << "\n";
+        err << "Cannot write " << file.getFullPathName() << ": it could not be replaced\n";
         return 1;
     }
     const auto layout = stimulusLayout (seconds);

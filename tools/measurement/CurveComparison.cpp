@@ -1,6 +1,8 @@
 #include "tools/measurement/CurveComparison.h"
 
 #include "dsp/FitResult.h"
+#include "tools/measurement/InputFile.h"
+#include "tools/measurement/MeasurementReport.h"
 #include "persistence/TransferFunctionPreset.h"
 
 #include <cmath>
@@ -18,7 +20,10 @@ std::vector<double> tableFromCsv (const juce::String& text)
     {
         juce::StringArray cells;
         cells.addTokens (lines[c + 1], ",", "");
-        if (cells.size() < 2 || std::abs (cells[0].getDoubleValue() - grid::xAt (c)) > 1.0e-6)
+        // x is where each entry's value belongs, half a grid step below the
+        // entry's point; CSVs of earlier releases gave the point itself.
+        const auto x = cells.size() >= 2 ? cells[0].getDoubleValue() : std::nan ("");
+        if (! (std::abs (x - curvePositionOf (c)) <= 1.0e-6 || std::abs (x - grid::xAt (c)) <= 1.0e-6))
             return {};
         table[(size_t) c] = cells[1].getDoubleValue();
         if (! std::isfinite (table[(size_t) c]) || ! cells[1].trim().containsOnly ("0123456789.-+eE"))
@@ -32,11 +37,10 @@ LoadedCurve loadCurve (const juce::File& file, juce::String& error)
 {
     LoadedCurve curve { file, {}, {} };
     juce::MemoryBlock bytes;
-    if (! file.existsAsFile() || ! file.loadFileAsData (bytes))
-    {
-        error = "Cannot read " + file.getFullPathName() + ": there is no such file";
+    // A curve CSV of 16384 rows, or a preset, fits in far less than this.
+    constexpr juce::int64 largestCurveFile = 8 << 20;
+    if (! readSmallFile (file, largestCurveFile, "a preset or curve CSV", bytes, error))
         return curve;
-    }
     if (file.hasFileExtension (".csv"))
     {
         curve.kind = "CSV";

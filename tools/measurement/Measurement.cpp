@@ -67,14 +67,17 @@ DelayEstimate estimateCaptureDelay (const CaptureSource& source, Window w, const
     if (stimulus)
         if (const auto* noise = stimulus->layout.find ("pink noise"))
         {
-            const auto range = stimulus->samples (*noise, source.sampleRate());
+            auto range = stimulus->samples (*noise, source.sampleRate());
+            // An excerpt of it, however long the stimulus: the middle, clear of its fades.
+            const auto excerpt = std::min<juce::int64> (range.getLength(), std::max<juce::int64> (1 << 18, 4 * (juce::int64) maximumLag));
+            range = juce::Range<juce::int64>::withStartAndLength (range.getStart() + (range.getLength() - excerpt) / 2, excerpt);
             std::vector<double> x ((size_t) range.getLength()), y ((size_t) range.getLength());
             source.readX (range.getStart(), (int) range.getLength(), x.data());
             source.readY (range.getStart(), (int) range.getLength(), y.data());
             return estimateDelay (x, y, maximumLag);
         }
     const auto span = w.end - w.start;
-    const auto excerpt = std::min<juce::int64> (span, std::max<juce::int64> (1 << 18, 8 * (juce::int64) maximumLag));
+    const auto excerpt = std::min<juce::int64> (span, std::max<juce::int64> (1 << 18, 4 * (juce::int64) maximumLag));
     const auto candidates = span > excerpt ? 8 : 1;
     std::vector<double> x ((size_t) excerpt), y ((size_t) excerpt);
     auto best = w.start;
@@ -185,79 +188,15 @@ Peaks findPeaks (const PairStream& stream)
     return p;
 }
 
-struct Fits
-{
-    FitResult whole, first, second;
-    std::vector<bool> firstCovered, secondCovered;
-};
-
-std::vector<bool> coveredPoints (const std::vector<double>& xn)
-{
-    std::vector<bool> covered ((size_t) grid::size, false);
-    for (const auto v : xn)
-        covered[(size_t) std::clamp ((int) std::lround ((v + 1.0) * 0.5 * (grid::size - 1)), 0, grid::size - 1)] = true;
-    return covered;
-}
-
 CaptureAlgorithm pluginAlgorithm (MeasureAlgorithm a) { return a == MeasureAlgorithm::mean ? CaptureAlgorithm::Mean : CaptureAlgorithm::ODR; }
 
-// The plug-in's estimators on the pairs in memory; the halves are fitted on
-// their own, each normalised to its own peaks as a freeze of it would be.
-Fits fitInMemory (const MeasureOptions& o, const Pairs& pairs)
+// The recording estimator, fed a block at a time.
+FitResult fitStreamed (const MeasureOptions& o, const PairStream& stream, const Peaks& peaks)
 {
-    Fits f;
-    const auto algorithm = pluginAlgorithm (o.algorithm);
-    f.whole = estimateTransferFunction (pairs.x, pairs.y, o.smoothing, algorithm);
-    const auto half = (std::ptrdiff_t) pairs.x.size() / 2;
-    const std::vector<double> x1 (pairs.x.begin(), pairs.x.begin() + half), y1 (pairs.y.begin(), pairs.y.begin() + half);
-    const std::vector<double> x2 (pairs.x.begin() + half, pairs.x.end()), y2 (pairs.y.begin() + half, pairs.y.end());
-    f.first = estimateTransferFunction (x1, y1, o.smoothing, algorithm);
-    f.second = estimateTransferFunction (x2, y2, o.smoothing, algorithm);
-    f.firstCovered = coveredPoints (normaliseToPeak (x1));
-    f.secondCovered = coveredPoints (normaliseToPeak (x2));
-    return f;
-}
-
-// The recording estimator, fed a block at a time: both halves are kept apart
-// and the whole is their sum.
-Fits fitStreamed (const MeasureOptions& o, const PairStream& stream, const Peaks& peaks)
-{
-    RecordingStatistics first, second;
+    RecordingStatistics statistics;
     const auto xScale = 1.0 / peaks.x, yScale = 1.0 / peaks.y;
-    const auto half = peaks.finitePairs / 2;
-    size_t seen = 0;
-    std::vector<double> xn (memoryBlock), yn (memoryBlock);
-    stream ([&] (const double* x, const double* y, size_t n)
-    {
-        size_t kept = 0;
-        auto flush = [&]
-        {
-            (seen - kept < half ? first : second).add (xn.data(), yn.data(), kept);
-            kept = 0;
-        };
-        for (size_t i = 0; i < n; ++i)
-        {
-            if (! std::isfinite (x[i]) || ! std::isfinite (y[i]))
-                continue;
-            if (seen == half && kept > 0)
-                flush();
-            xn[kept] = x[i] * xScale;
-            yn[kept] = y[i] * yScale;
-            ++kept;
-            ++seen;
-        }
-        if (kept > 0)
-            flush();
-    });
-    Fits f;
-    auto whole = first;
-    whole += second;
-    f.whole = fitRecording (whole, o.smoothing);
-    f.first = fitRecording (first, o.smoothing);
-    f.second = fitRecording (second, o.smoothing);
-    f.firstCovered = first.coveredGridPoints();
-    f.secondCovered = second.coveredGridPoints();
-    return f;
+    stream ([&] (const double* x, const double* y, size_t n) { statistics.add (x, y, n, xScale, yScale); });
+    return fitRecording (statistics, o.smoothing);
 }
 
 // The model check for sine material: Y's harmonics beside those of X played
@@ -352,7 +291,10 @@ MeasureOutcome measure (const MeasureOptions& o)
         outcome.estimatedDelay = estimateCaptureDelay (*source, window, stimulus);
         if (! outcome.estimatedDelay->found)
         {
-            outcome.error = "Could not estimate the latency: no clear correlation between X and Y";
+            const auto searched = outcome.estimatedDelay->maximumLag;
+            outcome.error = "Could not estimate the latency: no clear correlation between X and Y within " + juce::String (searched)
+                            + " samples either way (" + juce::String ((double) searched / outcome.sampleRate, 3)
+                            + " s); if Y lags further, give the delay with --delay";
             return outcome;
         }
         delay = outcome.estimatedDelay->samples;
@@ -364,12 +306,13 @@ MeasureOutcome measure (const MeasureOptions& o)
         return outcome;
     stage ("finding the levels");
     const auto peaks = findPeaks (pairs.stream);
-    if (peaks.x == 0.0)
+    // A peak so small its reciprocal overflows is silence in any recording.
+    if (! std::isfinite (1.0 / peaks.x))
     {
         outcome.error = "No signal at the device input (X is silent)";
         return outcome;
     }
-    if (peaks.y == 0.0)
+    if (! std::isfinite (1.0 / peaks.y))
     {
         outcome.error = "No signal at the device output (Y is silent)";
         return outcome;
@@ -382,8 +325,8 @@ MeasureOutcome measure (const MeasureOptions& o)
     }
 
     stage ("fitting the curve");
-    const auto fits = o.algorithm == MeasureAlgorithm::automatic ? fitStreamed (o, pairs.stream, peaks) : fitInMemory (o, pairs);
-    outcome.fit = fits.whole;
+    outcome.fit = o.algorithm == MeasureAlgorithm::automatic ? fitStreamed (o, pairs.stream, peaks)
+                                                            : estimateTransferFunction (pairs.x, pairs.y, o.smoothing, pluginAlgorithm (o.algorithm));
     if (! outcome.fit.valid)
     {
         outcome.error = "The capture could not be fitted (too few usable pairs)";
@@ -392,11 +335,10 @@ MeasureOutcome measure (const MeasureOptions& o)
     stage ("checking the fit");
     const TableScales scales { peaks.x, peaks.y, tableFactorOf (outcome.fit) };
     PairSamples samples;
-    outcome.report = describePairs (pairs.stream, scales, outcome.fit, samples);
+    outcome.report = describePairs (pairs.stream, peaks.finitePairs, scales, outcome.fit, samples);
     outcome.density = std::move (samples.density);
     outcome.residuals = std::move (samples.residuals);
     outcome.harmonics = harmonicFigures (samples, scales, outcome.fit, outcome.sampleRate);
-    outcome.report.repeatability = repeatabilityOf (fits.first, fits.firstCovered, fits.second, fits.secondCovered);
     outcome.report.latencyX = std::max (0.0, delay);
     outcome.report.latencyY = std::max (0.0, -delay);
     outcome.levels = measureLevels (outcome.fit, scales, outcome.report);
@@ -405,8 +347,16 @@ MeasureOutcome measure (const MeasureOptions& o)
         stage ("comparing the stimulus's parts");
         outcome.stimulus = stimulusSpread (*stimulus, pairs.stream, *pairs.firstXSample, outcome.sampleRate, peaks.x, peaks.y, outcome.fit);
     }
-    outcome.judgement = judgeMeasurement (outcome.report, outcome.estimatedDelay,
-                                          outcome.stimulus ? std::optional<double> (outcome.stimulus->spread) : std::nullopt);
+    VerdictContext context;
+    context.estimatedDelay = outcome.estimatedDelay;
+    context.stimulusSpread = outcome.stimulus ? std::optional<double> (outcome.stimulus->spread) : std::nullopt;
+    context.pluginEstimator = o.algorithm != MeasureAlgorithm::automatic;
+    if (! o.autoLatency && outcome.report.normalisedResidual > verdictLimits::doubtfulResidual)
+    {
+        stage ("looking for a misalignment");
+        context.misalignmentProbe = estimateCaptureDelay (*source, window, stimulus);
+    }
+    outcome.judgement = judgeMeasurement (outcome.report, context);
     outcome.ok = true;
     return outcome;
 }
@@ -418,13 +368,23 @@ bool curveIsWithheld (const MeasureOptions& o, const MeasureOutcome& outcome)
 
 bool writeOutputs (const MeasureOptions& o, const MeasureOutcome& outcome, juce::String& error)
 {
-    auto writeText = [&error] (const juce::File& file, const juce::String& text)
+    juce::StringArray written;
+    auto check = [&] (const juce::File& file, const juce::Result& result)
+    {
+        if (result.wasOk())
+        {
+            written.add (file.getFullPathName());
+            return true;
+        }
+        error = "Cannot write " + file.getFullPathName() + ": " + result.getErrorMessage();
+        if (! written.isEmpty())
+            error << " (already written: " << written.joinIntoString (", ") << ")";
+        return false;
+    };
+    auto writeText = [&] (const juce::File& file, const juce::String& text)
     {
         const auto utf8 = text.toStdString();
-        if (replaceFileSafely (file, utf8.data(), utf8.size()))
-            return true;
-        error = "Cannot write " + file.getFullPathName();
-        return false;
+        return check (file, replaceFileSafely (file, utf8.data(), utf8.size()));
     };
     const auto withheld = curveIsWithheld (o, outcome);
 
@@ -436,20 +396,14 @@ bool writeOutputs (const MeasureOptions& o, const MeasureOutcome& outcome, juce:
             error = preset.error;
             return false;
         }
-        if (! replaceFileSafely (o.presetFile, preset.data.getData(), preset.data.getSize()))
-        {
-            error = "Cannot write " + o.presetFile.getFullPathName();
+        if (! check (o.presetFile, replaceFileSafely (o.presetFile, preset.data.getData(), preset.data.getSize())))
             return false;
-        }
     }
     if (o.csvFile != juce::File() && ! withheld && ! writeText (o.csvFile, curveAsCsv (outcome)))
         return false;
     if (o.jsonFile != juce::File() && ! writeText (o.jsonFile, reportAsJson (o, outcome)))
         return false;
-    if (o.pngFile != juce::File() && ! writePicture (drawMeasurementReport (o, outcome, o.picture), o.pngFile))
-    {
-        error = "Cannot write " + o.pngFile.getFullPathName();
+    if (o.pngFile != juce::File() && ! check (o.pngFile, writePicture (drawMeasurementReport (o, outcome, o.picture), o.pngFile)))
         return false;
-    }
     return true;
 }

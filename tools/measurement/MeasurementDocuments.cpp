@@ -27,8 +27,22 @@ juce::String delayLine (const MeasureOutcome& outcome)
     auto line = fixed (d.samples, 3) + " samples (Y behind X), confidence " + fixed (d.confidence, 2);
     if (d.confidence < lowDelayConfidence && ! d.period)
         line << " (low)";
+    if (d.inverted)
+        line << ", polarity inverted (Y falls as X rises)";
     return line;
 }
+
+// The plug-in's latency parameters reach 512 samples; beyond that only the host can help.
+juce::String pluginEquivalent (double delay)
+{
+    constexpr double pluginLatencyLimit = 512.0;
+    if (std::abs (delay) > pluginLatencyLimit)
+        return "beyond the plug-in's latencies (0..512): compensate it in the host";
+    return "the plug-in's latency " + juce::String (delay >= 0.0 ? "X " : "Y ") + fixed (std::abs (delay), 3);
+}
+
+// Full-scale units of X: the table's units times X's peak.
+double fullScaleX (double tableUnits, const MeasuredLevels& l) { return tableUnits * l.xPeak; }
 
 juce::var sourceAsVar (const SourceInfo& s)
 {
@@ -59,9 +73,10 @@ juce::String reportAsText (const MeasureOptions& o, const MeasureOutcome& outcom
     for (const auto& reason : outcome.judgement.reasons)
         row ("", "- " + reason);
     row ("pairs used", juce::String (r.pairsUsed) + " (" + fixed (outcome.windowDuration, 3) + " s from " + fixed (outcome.windowStart, 3) + " s)");
-    row ("x range covered", fixed (r.xMinimum, 3) + " .. " + fixed (r.xMaximum, 3) + " (" + fixed (r.rangeCoverage * 100.0, 1) + " % of the range)");
+    row ("x range covered", fixed (fullScaleX (r.xMinimum, l), 3) + " .. " + fixed (fullScaleX (r.xMaximum, l), 3) + " of full scale ("
+                                + fixed (r.rangeCoverage * 100.0, 1) + " % of the span between its extremes)");
     row ("grid with data", fixed (r.coverage * 100.0, 1) + " %");
-    row ("residual rms", fixed (r.residualRms, 5) + " (" + fixed (r.normalisedResidual * 100.0, 2) + " % of Y)");
+    row ("residual rms", fixed (r.residualRms, 5) + " of full scale (" + fixed (r.normalisedResidual * 100.0, 2) + " % of Y)");
     row ("esr", juce::String (r.esr, 6) + " (error-to-signal ratio of X through the curve against Y)");
     if (const auto& h = outcome.harmonics)
     {
@@ -96,10 +111,13 @@ juce::String reportAsText (const MeasureOptions& o, const MeasureOutcome& outcom
     if (outcome.estimatedDelay)
     {
         row ("estimated delay", delayLine (outcome));
-        if (const auto period = outcome.estimatedDelay->period)
-            row ("", "periodic material: delays " + juce::String (*period) + " samples apart fit as well and cannot be told apart; took the one nearest zero");
-        row ("", "set: --delay " + fixed (outcome.delayTakenOut, 3) + " (the plug-in's latency " + (outcome.delayTakenOut >= 0.0 ? "X " : "Y ")
-                     + fixed (std::abs (outcome.delayTakenOut), 3) + ")");
+        const auto& d = *outcome.estimatedDelay;
+        if (d.period)
+            row ("", "periodic material: delays " + fixed (*d.period, 2) + " samples apart fit as well and cannot be told apart; took the one nearest zero"
+                         + (d.curveDependsOnAlias ? ", though they give different curves" : ""));
+        if (d.polarityUncertain)
+            row ("", "X inverted fits as well at other delays (a steady tone): whether the device inverts cannot be told; taken as not inverting");
+        row ("", "set: --delay " + fixed (outcome.delayTakenOut, 3) + " (" + pluginEquivalent (outcome.delayTakenOut) + ")");
     }
     row ("delay taken out", fixed (outcome.delayTakenOut, 3) + " samples (Y behind X)");
     row ("latency x / y", fixed (r.latencyX, 3) + " / " + fixed (r.latencyY, 3) + " samples");
@@ -123,8 +141,10 @@ juce::String reportAsJson (const MeasureOptions& o, const MeasureOutcome& outcom
         reasons.add (reason);
     object->setProperty ("verdictReasons", reasons);
     object->setProperty ("pairsUsed", r.pairsUsed);
-    object->setProperty ("xMinimum", r.xMinimum);
-    object->setProperty ("xMaximum", r.xMaximum);
+    object->setProperty ("xMinimum", fullScaleX (r.xMinimum, l));
+    object->setProperty ("xMaximum", fullScaleX (r.xMaximum, l));
+    object->setProperty ("xMinimumTableUnits", r.xMinimum);
+    object->setProperty ("xMaximumTableUnits", r.xMaximum);
     object->setProperty ("coverage", r.coverage);
     object->setProperty ("rangeCoverage", r.rangeCoverage);
     object->setProperty ("residualRms", r.residualRms);
@@ -167,6 +187,13 @@ juce::String reportAsJson (const MeasureOptions& o, const MeasureOutcome& outcom
         object->setProperty ("delayConfidence", d->confidence);
         object->setProperty ("delayPeriodSamples", d->period ? juce::var (*d->period) : juce::var());
         object->setProperty ("delaySearchedSamples", d->maximumLag);
+        object->setProperty ("delayInverted", d->inverted);
+        object->setProperty ("delayPolarityUncertain", d->polarityUncertain);
+        object->setProperty ("delayCurveDependsOnAlias", d->curveDependsOnAlias);
+        juce::Array<juce::var> aliases;
+        for (const auto a : d->aliases)
+            aliases.add (a);
+        object->setProperty ("delayAliases", aliases);
     }
     if (const auto& s = outcome.stimulus)
     {
@@ -222,9 +249,13 @@ juce::String curveAsCsv (const MeasureOutcome& outcome)
     juce::MemoryOutputStream csv;
     csv << "x,y,x_input,y_output\n";
     const auto& table = outcome.fit.smoothedBins;
+    // Each published entry holds the curve half a grid step below its own
+    // point (the smoothing's resampling): x is where the value belongs.
     for (int c = 0; c < grid::size; ++c)
-        csv << juce::String (grid::xAt (c), 9) << "," << juce::String (table[(size_t) c], 9) << ","
-            << juce::String (grid::xAt (c) * outcome.levels.xPeak, 9) << "," << juce::String (table[(size_t) c] * outcome.levels.outputScale, 9)
-            << "\n";
+    {
+        const auto x = curvePositionOf (c);
+        csv << juce::String (x, 9) << "," << juce::String (table[(size_t) c], 9) << "," << juce::String (x * outcome.levels.xPeak, 9) << ","
+            << juce::String (table[(size_t) c] * outcome.levels.outputScale, 9) << "\n";
+    }
     return csv.toString();
 }

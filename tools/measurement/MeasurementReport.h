@@ -28,14 +28,15 @@ double tableFactorOf (const FitResult&);
 struct MeasurementReport
 {
     int pairsUsed = 0;
-    double xMinimum = 0.0, xMaximum = 0.0;     // normalised X covered
+    double xMinimum = 0.0, xMaximum = 0.0;     // X covered, table units (X over its peak)
     double coverage = 0.0;                     // grid points with a pair nearest them, 0..1
     double rangeCoverage = 0.0;                // of 64 equal stretches of X's range, those holding pairs, 0..1
-    double residualRms = 0.0;                  // Y against the fitted curve, table units
+    double residualRms = 0.0;                  // Y against the fitted curve, Y's full-scale units
     double normalisedResidual = 0.0;           // the same over the RMS of Y
     double esr = 0.0;                          // error-to-signal ratio: sum of (Y - curve)^2 over sum of Y^2
     double hysteresisWidth = 0.0;              // largest rising/falling gap beyond the noise
-    double repeatability = 0.0;                // largest difference of the two halves' fits
+    double repeatability = 0.0;                // largest gap between the two halves beyond the noise, where both have data
+    double curveVariation = 0.0;               // RMS of the curve about its mean over the pairs, over the RMS of Y
     double latencyX = 0.0, latencyY = 0.0;
     std::vector<bool> gridHasData;             // per grid point
 };
@@ -46,6 +47,10 @@ double tableValueAt (const std::vector<double>& table, double x);
 // The curve a published table describes at normalised x: the smoothing's
 // resampling leaves each entry half a grid step to the left of its point.
 double curveValueAt (const std::vector<double>& table, double x);
+
+// Where a published table's entry belongs on the curve: half a grid step
+// below the entry's own point.
+inline double curvePositionOf (int entry) noexcept { return grid::xAt (entry) - 1.0 / (grid::size - 1); }
 
 // How many pairs fell where, in table units: X -1..1 across, Y -yRange..yRange up.
 struct DensityGrid
@@ -80,9 +85,6 @@ struct PairSamples
     size_t excerptSize = 65536;
 };
 
-// One pass over the pairs for everything but the repeatability.
-MeasurementReport describePairs (const PairStream&, const TableScales&, const FitResult&, PairSamples&);
-
-// Largest difference of two fits over the grid points both had data for.
-double repeatabilityOf (const FitResult& first, const std::vector<bool>& firstCovered, const FitResult& second,
-                        const std::vector<bool>& secondCovered);
+// One pass over the pairs (of which `finitePairs` are finite; the first half
+// of those is set against the second for the repeatability).
+MeasurementReport describePairs (const PairStream&, size_t finitePairs, const TableScales&, const FitResult&, PairSamples&);

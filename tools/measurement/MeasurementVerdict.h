@@ -26,6 +26,7 @@ inline constexpr double doubtfulRange = 0.75;
 inline constexpr double doubtfulRepeatability = 0.02;
 inline constexpr double doubtfulHysteresis = 0.02;
 inline constexpr double doubtfulStimulusSpread = 0.02; // between the stimulus's parts
+inline constexpr double failedCurveVariation = 1.0e-3; // the curve's variation over Y's RMS: Y does not follow X
 } // namespace verdictLimits
 
 struct Judgement
@@ -34,6 +35,14 @@ struct Judgement
     juce::StringArray reasons; // every rule that pulled the verdict down, in the user's words
 };
 
-// The worst of the rules decides; with an estimated delay its confidence counts too.
-// With the command's stimulus, the spread between its parts counts too.
-Judgement judgeMeasurement (const MeasurementReport&, const std::optional<DelayEstimate>&, std::optional<double> stimulusSpread = {});
+// What else the rules look at besides the fit's figures.
+struct VerdictContext
+{
+    std::optional<DelayEstimate> estimatedDelay;    // with --auto-latency
+    std::optional<DelayEstimate> misalignmentProbe; // a delay search made because the fit was poor without one
+    std::optional<double> stimulusSpread;           // with the command's stimulus
+    bool pluginEstimator = false;                   // "mean" or "odr", made for a plug-in's sine sweeps
+};
+
+// The worst of the rules decides.
+Judgement judgeMeasurement (const MeasurementReport&, const VerdictContext&);

@@ -132,9 +132,8 @@ std::vector<std::pair<double, double>> curveInUnits (const std::vector<double>& 
 {
     std::vector<std::pair<double, double>> points;
     points.reserve (table.size());
-    const auto halfStep = 1.0 / (grid::size - 1);
     for (int c = 0; c < (int) table.size(); ++c)
-        points.emplace_back ((grid::xAt (c) - halfStep) * xScale, table[(size_t) c] * yScale);
+        points.emplace_back (curvePositionOf (c) * xScale, table[(size_t) c] * yScale);
     return points;
 }
 
@@ -385,8 +384,10 @@ ReportPicture drawComparisonPicture (const CurveComparison& comparison, const Pi
     return finish (c, l, true);
 }
 
-bool writePicture (const ReportPicture& picture, const juce::File& file)
+juce::Result writePicture (const ReportPicture& picture, const juce::File& file)
 {
     juce::MemoryOutputStream png;
-    return juce::PNGImageFormat().writeImageToStream (picture.image, png) && replaceFileSafely (file, png.getData(), png.getDataSize());
+    if (! juce::PNGImageFormat().writeImageToStream (picture.image, png))
+        return juce::Result::fail ("the picture could not be encoded");
+    return replaceFileSafely (file, png.getData(), png.getDataSize());
 }

@@ -29,4 +29,4 @@ ReportPicture drawPresetPicture (const juce::String& title, const juce::String& 
 // Curves overlaid, with each one's difference from the first below.
 ReportPicture drawComparisonPicture (const CurveComparison&, const PictureOptions&);
 
-bool writePicture (const ReportPicture&, const juce::File& png);
+juce::Result writePicture (const ReportPicture&, const juce::File& png);

@@ -16,6 +16,9 @@
 #include <iostream>
 #include <random>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace
 {
 struct CommandRun
@@ -252,6 +255,18 @@ TEST_F (Files, badInputsFailClearlyAndWriteNothing)
     folder.getChildFile ("mulaw.wav").replaceWithData (mulawWav().getData(), mulawWav().getSize());
     const auto out = folder.getChildFile ("out.tfunc").getFullPathName();
     auto path = [this] (const char* name) { return folder.getChildFile (name).getFullPathName(); };
+    // A pipe nobody writes to would hold a reader forever; sparse files as
+    // large as a disk would fill the memory.
+    ASSERT_EQ (mkfifo (path ("pipe.wav").toRawUTF8(), 0600), 0);
+    folder.getChildFile ("whole.wav").copyFileTo (folder.getChildFile ("locked.wav"));
+    folder.getChildFile ("locked.wav").setReadOnly (true);
+    chmod (path ("locked.wav").toRawUTF8(), 0);
+    const auto unreadableAsRoot = juce::FileInputStream (folder.getChildFile ("locked.wav")).openedOk();
+    for (const auto* name : { "huge.tfunc", "huge.csv" })
+    {
+        ASSERT_TRUE (folder.getChildFile (name).create());
+        ASSERT_EQ (truncate (path (name).toRawUTF8(), (off_t) 5 << 30), 0);
+    }
 
     struct Case
     {
@@ -287,8 +302,16 @@ TEST_F (Files, badInputsFailClearlyAndWriteNothing)
                                   "would overwrite" },
                            Case { { "measure", "--demo", "tanh", "--csv", path ("a.csv"), "--png", path ("a.png"), "-o", out,
                                     "--json", path ("a.json"), "--artist", "x", "--artist", "y" }, 2, "--artist is given twice" },
+                           Case { { "measure", "--xy", folder.getFullPathName(), "-o", out }, 1, "it is a folder, not a file" },
+                           Case { { "measure", "--xy", path ("pipe.wav"), "-o", out }, 1, "it is not a regular file (a pipe or a device)" },
+                           Case { { "measure", "--xy", path ("locked.wav"), "-o", out }, 1, "permission denied" },
+                           Case { { "inspect", "/dev/zero" }, 1, "it is not a regular file" },
+                           Case { { "inspect", path ("huge.tfunc") }, 1, "larger than a preset can be" },
+                           Case { { "compare", path ("huge.tfunc"), path ("huge.csv") }, 1, "larger than a preset or curve CSV can be" },
                            Case { { "frobnicate" }, 2, "Unknown command" } })
     {
+        if (unreadableAsRoot && c.arguments.contains (path ("locked.wav")))
+            continue; // root reads anything
         const auto run = sonderlith (c.arguments);
         EXPECT_EQ (run.code, c.code) << c.arguments.joinIntoString (" ");
         EXPECT_TRUE (run.err.contains (c.message)) << run.err;
@@ -835,7 +858,8 @@ TEST_F (Files, verdictIsRightAboutSoundDevicesAndHonestAboutOthers)
     const std::vector<Case> cases {
         { "level sweep through tanh", levelSweep (length), through (levelSweep (length), tanh), {}, "good" },
         { "speech through fold-back", scaled (test::makeSignal (test::Signal::speechLike, length, 2), 0.9),
-          through (scaled (test::makeSignal (test::Signal::speechLike, length, 2), 0.9), foldBack), {}, "good" },
+          through (scaled (test::makeSignal (test::Signal::speechLike, length, 2), 0.9), foldBack), {}, "doubtful",
+          "X covers only" }, // its troughs are shallower than its peaks: honest, and the only reason
         { "drums through tanh", drums, through (drums, tanh), {}, "good" },
         { "noise through fold-back", white, through (white, foldBack), {}, "good" },
         { "constant Y", white, std::vector<double> (length, 0.5), {}, "failed", "does not follow X" },
@@ -855,6 +879,8 @@ TEST_F (Files, verdictIsRightAboutSoundDevicesAndHonestAboutOthers)
         const auto reasons = juce::JSON::toString (report.getProperty ("verdictReasons", {}));
         EXPECT_EQ (report.getProperty ("verdict", {}).toString(), c.verdict) << c.name << ": " << reasons << run.err;
         EXPECT_TRUE (reasons.contains (c.reason)) << c.name << ": " << reasons;
+        if (juce::String (c.verdict) != "failed")
+            EXPECT_LE (report.getProperty ("verdictReasons", {}).size(), 1) << c.name << ": no false alarm beside it: " << reasons;
         EXPECT_LT ((double) report.getProperty ("esr", 1.0), c.esrBelow) << c.name;
         if (c.arguments.contains ("--auto-latency"))
             EXPECT_NEAR ((double) report.getProperty ("estimatedDelaySamples", 0.0), 0.5, 0.02) << c.name;
@@ -889,4 +915,39 @@ TEST_F (Files, levelsAndCsvPositionsAreTheDevices)
             largest = std::max (largest, std::abs (output - device (input)));
     }
     EXPECT_LT (largest, 2.0e-5) << "the curve read from the CSV against the device's";
+}
+
+// Outputs: a folder of the output's name is never replaced, "Cannot write"
+// says why and which outputs were already written, a stale temporary left by
+// an interrupted run is not appended to, and text from a preset reaches the
+// terminal with its control characters shown, not obeyed.
+TEST_F (Files, outputsAreWrittenWholeOrExplained)
+{
+    auto path = [this] (const char* name) { return folder.getChildFile (name).getFullPathName(); };
+    folder.getChildFile ("taken.tfunc").createDirectory();
+    const auto intoFolder = sonderlith ({ "measure", "--demo", "tanh", "-o", path ("ok.tfunc"), "--json", path ("taken.json"), "--csv", path ("a.csv") });
+    ASSERT_EQ (intoFolder.code, 0) << intoFolder.err;
+    const auto folderOutput = sonderlith ({ "measure", "--demo", "tanh", "-o", path ("taken.tfunc") });
+    EXPECT_EQ (folderOutput.code, 1);
+    EXPECT_TRUE (folderOutput.err.contains ("Cannot write " + path ("taken.tfunc") + ": it is a folder")) << folderOutput.err;
+    EXPECT_TRUE (folder.getChildFile ("taken.tfunc").isDirectory());
+
+    const auto missingFolder = sonderlith ({ "measure", "--demo", "tanh", "-o", path ("fine.tfunc"), "--json", path ("no/such/folder.json") });
+    EXPECT_EQ (missingFolder.code, 1);
+    EXPECT_TRUE (missingFolder.err.contains ("does not exist")) << missingFolder.err;
+    EXPECT_TRUE (missingFolder.err.contains ("already written: " + path ("fine.tfunc"))) << missingFolder.err;
+
+    folder.getChildFile (".stimulus.wav.part").replaceWithText (juce::String::repeatedString ("stale ", 10000));
+    ASSERT_EQ (sonderlith ({ "stimulus", path ("stimulus.wav"), "--seconds", "10" }).code, 0);
+    juce::AudioFormatManager formats;
+    formats.registerBasicFormats();
+    std::unique_ptr<juce::AudioFormatReader> reader (formats.createReaderFor (folder.getChildFile ("stimulus.wav")));
+    ASSERT_NE (reader, nullptr);
+    EXPECT_EQ (reader->lengthInSamples, 480000);
+
+    const auto bell = sonderlith ({ "measure", "--demo", "tanh", "-o", path ("bell.tfunc"), "--artist", "a\x1b[2Jb\x07" });
+    ASSERT_EQ (bell.code, 0) << bell.err;
+    const auto shown = sonderlith ({ "inspect", path ("bell.tfunc") });
+    EXPECT_TRUE (shown.out.contains ("a\\x1b[2Jb\\x07")) << shown.out;
+    EXPECT_FALSE (shown.out.containsChar (0x1b));
 }

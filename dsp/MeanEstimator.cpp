@@ -202,6 +202,10 @@ std::vector<double> combineSegments (const std::vector<std::vector<double>>& cur
 
 std::vector<double> meanFitGrid (const std::vector<double>& xn, const std::vector<double>& yn)
 {
+    // Only pairs that are numbers within the normalised range can be placed on the grid.
+    for (size_t i = 0; i < std::min (xn.size(), yn.size()); ++i)
+        if (! (std::abs (xn[i]) <= 1.0 && std::isfinite (yn[i])))
+            return {};
     const auto segments = findSweepSegments (xn, 2, 0.0001);
     if (segments.empty())
         return {};

@@ -332,9 +332,12 @@ std::vector<double> odrRefine (const std::vector<OdrPair>& sortedPairs, const st
 
 std::vector<double> odrFitGrid (const std::vector<double>& xn, const std::vector<double>& yn)
 {
-    std::vector<OdrPair> pairs (std::min (xn.size(), yn.size()));
-    for (size_t i = 0; i < pairs.size(); ++i)
-        pairs[i] = { xn[i], yn[i] };
+    // Only pairs that are numbers within the normalised range can be placed on the grid.
+    std::vector<OdrPair> pairs;
+    pairs.reserve (std::min (xn.size(), yn.size()));
+    for (size_t i = 0; i < std::min (xn.size(), yn.size()); ++i)
+        if (std::abs (xn[i]) <= 1.0 && std::isfinite (yn[i]))
+            pairs.push_back ({ xn[i], yn[i] });
     std::sort (pairs.begin(), pairs.end(), [] (const OdrPair& a, const OdrPair& b) { return a.x < b.x; });
 
     const auto first = loessFit (pairs, 0.05);

@@ -107,6 +107,10 @@ target_compile_definitions(Sonderlith PUBLIC
 
 find_package(PkgConfig REQUIRED)
 pkg_check_modules(SONDERLITH_CODECS REQUIRED IMPORTED_TARGET flac vorbisenc vorbisfile vorbis ogg)
+# The preset reader checks its zlib streams itself (the toolkit's reader keeps
+# whatever decoded before an error); it is the system's zlib the toolkit uses too.
+find_package(ZLIB REQUIRED)
+target_link_libraries(Sonderlith PRIVATE ZLIB::ZLIB)
 
 target_link_libraries(Sonderlith
     PUBLIC

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include <zlib.h>
+
 namespace
 {
 constexpr int tableSize = 16384;
@@ -24,23 +26,42 @@ juce::MemoryBlock compress (const juce::MemoryBlock& raw)
     return compressed;
 }
 
-bool inflate (const juce::MemoryBlock& block, juce::MemoryBlock& payload)
+// The zlib stream must end where zlib says it does, its checksum good: a
+// stream that breaks off or fails its check is damaged, whatever part of it
+// decoded (a byte changed in the middle still inflates to plausible numbers).
+juce::String inflate (const juce::MemoryBlock& block, juce::MemoryBlock& payload)
 {
-    juce::MemoryInputStream in (block, false);
-    juce::GZIPDecompressorInputStream zlib (&in, false, juce::GZIPDecompressorInputStream::zlibFormat);
+    z_stream stream {};
+    if (inflateInit (&stream) != Z_OK)
+        return "the decompressor could not start";
+    stream.next_in = static_cast<Bytef*> (const_cast<void*> (block.getData()));
+    stream.avail_in = (uInt) block.getSize();
     juce::MemoryOutputStream out (payload, false);
-    char buffer[8192];
-    while (! zlib.isExhausted())
+    unsigned char buffer[8192];
+    auto status = Z_OK;
+    while (status == Z_OK)
     {
-        const auto n = zlib.read (buffer, (int) sizeof (buffer));
-        if (n <= 0)
-            break;
-        if (out.getDataSize() + (size_t) n > maximumPayloadBytes)
-            return false;
-        out.write (buffer, (size_t) n);
+        stream.next_out = buffer;
+        stream.avail_out = sizeof (buffer);
+        status = ::inflate (&stream, Z_NO_FLUSH);
+        const auto produced = sizeof (buffer) - stream.avail_out;
+        if (out.getDataSize() + produced > maximumPayloadBytes)
+        {
+            inflateEnd (&stream);
+            return "Base layer payload too large";
+        }
+        out.write (buffer, produced);
+        if (status == Z_BUF_ERROR && stream.avail_in == 0)
+            break; // the input ended before the stream did
     }
+    const juce::String message = stream.msg != nullptr ? stream.msg : "";
+    inflateEnd (&stream);
     out.flush();
-    return true;
+    if (status == Z_STREAM_END)
+        return {};
+    if (status == Z_BUF_ERROR || status == Z_OK)
+        return "Base layer is damaged: its compressed data is cut short";
+    return "Base layer is damaged: its compressed data does not decode" + (message.isEmpty() ? juce::String() : " (" + message + ")");
 }
 
 std::vector<double> decode (const juce::MemoryBlock& payload, bool singlePrecision)
@@ -173,8 +194,8 @@ PresetReadResult readTransferFunctionPreset (const juce::ValueTree& tree)
     const juce::MemoryBlock* payload = block;
     if (compression == "zlib")
     {
-        if (! inflate (*block, inflated))
-            return failure ("Base layer payload too large");
+        if (const auto damage = inflate (*block, inflated); damage.isNotEmpty())
+            return failure (damage);
         payload = &inflated;
     }
     else if (compression != "none")

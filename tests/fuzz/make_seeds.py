@@ -40,6 +40,17 @@ for name, data in presets.items():
     write("FuzzPresetBytes", name, data)
     write("FuzzPresetTree", name, data)
 
+# Single bytes of a zlib preset changed, as a damaged copy has them: most break
+# the stream or its checksum (and must be refused); the rest must read back as
+# a table that re-encodes to itself.
+random = __import__("random").Random(600)
+original = presets["v5-zlib-f32"]
+for k in range(600):
+    mutant = bytearray(original)
+    at = random.randrange(len(mutant))
+    mutant[at] ^= random.randrange(1, 256)
+    write("FuzzPresetBytes", "mutant-%03d" % k, bytes(mutant))
+
 params = [("scaleX", 0.0), ("scaleY", -6.5), ("latencyX", 10.37), ("latencyY", 0.5), ("smoothing", 50.0),
           ("captureAlgorithm", 1.0), ("captureLength", 2.0), ("visualizationMode", 0.0), ("timeWindow", 2.0)]
 children = [g.tree("PARAM", [("id", g.var_string(pid)), ("value", var_double(v))]) for pid, v in params]

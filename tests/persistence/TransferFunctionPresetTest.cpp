@@ -177,6 +177,20 @@ TEST (TransferFunctionPreset, readsTheGoldenFiles)
     }
 }
 
+juce::MemoryBlock cutShort (juce::MemoryBlock block, size_t bytes)
+{
+    block.setSize (block.getSize() - bytes);
+    return block;
+}
+
+// The byte `fromEnd` places before the end, inverted.
+juce::MemoryBlock withByteFlipped (juce::MemoryBlock block, size_t fromEnd)
+{
+    auto* bytes = static_cast<char*> (block.getData());
+    bytes[block.getSize() - fromEnd] = (char) ~bytes[block.getSize() - fromEnd];
+    return block;
+}
+
 TEST (TransferFunctionPreset, readerErrorsInTheirOrder)
 {
     juce::MemoryBlock bomb (64 * 1024 * 1024 + 16, true);
@@ -206,6 +220,11 @@ TEST (TransferFunctionPreset, readerErrorsInTheirOrder)
         { "no bytes, uncompressed", presetWith (5, { { "compression", "none" }, { "dataF32", juce::MemoryBlock() } }), "Empty base layer payload" },
         { "NaN value", presetWith (5, { { "dataF32", floatsBlock ({ 0.5f, std::nanf ("") }) } }), "Non-finite value in base layer payload" },
         { "zlib bomb", presetWith (5, { { "compression", "zlib" }, { "dataF32", zlibOf (bomb) } }), "Base layer payload too large" },
+        // A stream broken off, or one byte changed so the checksum fails: damaged, whatever part of it decodes.
+        { "zlib cut short", presetWith (5, { { "compression", "zlib" }, { "dataF32", cutShort (zlibOf (floatsBlock (std::vector<float> (16384, 0.5f))), 6) } }),
+          "Base layer is damaged: its compressed data is cut short" },
+        { "zlib checksum", presetWith (5, { { "compression", "zlib" }, { "dataF32", withByteFlipped (zlibOf (floatsBlock (std::vector<float> (16384, 0.5f))), 1) } }),
+          "Base layer is damaged: its compressed data does not decode (incorrect data check)" },
     };
 
     for (const auto& c : cases)
@@ -299,4 +318,31 @@ TEST (TransferFunctionPreset, processorExportsAndRestores)
     ASSERT_TRUE (test::runMessageLoopUntil ([&] { return notifications == 1; }));
     for (int i = 0; i < 16384; i += 97)
         ASSERT_EQ (target.transferFunction.load (i), (double) (float) table[(size_t) i]);
+}
+
+// Single bytes of a zlib preset changed (the fuzz seeds): every mutant is
+// refused or reads as the original table, never as other numbers.
+TEST (TransferFunctionPreset, damagedCopiesAreRefusedNotMisread)
+{
+    const auto seeds = juce::File (SONDERLITH_TEST_DATA_DIR).getSiblingFile ("fuzz").getChildFile ("corpus").getChildFile ("FuzzPresetBytes");
+    auto readFile = [] (const juce::File& f)
+    {
+        juce::MemoryBlock bytes;
+        f.loadFileAsData (bytes);
+        return readTransferFunctionPreset (parsePresetBytes (bytes.getData(), bytes.getSize()));
+    };
+    const auto original = readFile (seeds.getChildFile ("v5-zlib-f32"));
+    ASSERT_TRUE (original.ok) << original.error;
+    int mutants = 0, accepted = 0;
+    for (const auto& mutant : seeds.findChildFiles (juce::File::findFiles, false, "mutant-*"))
+    {
+        ++mutants;
+        const auto read = readFile (mutant);
+        if (! read.ok)
+            continue;
+        ++accepted;
+        EXPECT_EQ (read.table, original.table) << mutant.getFileName() << " reads as a different table";
+    }
+    EXPECT_EQ (mutants, 600);
+    EXPECT_LT (accepted, mutants) << "most changes damage the preset";
 }

@@ -951,3 +951,109 @@ TEST_F (Files, outputsAreWrittenWholeOrExplained)
     EXPECT_TRUE (shown.out.contains ("a\\x1b[2Jb\\x07")) << shown.out;
     EXPECT_FALSE (shown.out.containsChar (0x1b));
 }
+
+// Damaged files of every format are refused as damaged, not measured as if
+// their missing end were silence; and a header cut short is named as such.
+TEST_F (Files, truncatedFilesOfEveryFormatAreRefused)
+{
+    const auto capture = playDemoDevice ({ "tanh", 48000.0, 997.0, 70000 });
+    juce::WavAudioFormat wav;
+    juce::AiffAudioFormat aiff;
+    juce::FlacAudioFormat flac;
+    juce::OggVorbisAudioFormat ogg;
+    struct Case
+    {
+        juce::AudioFormat& format;
+        const char* name;
+        int bits;
+        juce::int64 keptBytes; // negative: cut so many from the end
+        const char* message;
+    };
+    for (const auto& c : { Case { aiff, "cut.aiff", 24, -4000, "it is truncated: its header promises 70000 samples" },
+                           Case { flac, "cut.flac", 24, -4000, "it is truncated: its header promises 70000 samples, and the file ends before" },
+                           Case { ogg, "cut.ogg", 16, -2000, "it is truncated: its last page does not end the stream" },
+                           Case { wav, "header.wav", 24, 30, "its header is cut short" },
+                           Case { wav, "emptydata.wav", 24, 44, "it holds no samples" } })
+    {
+        const auto whole = folder.getChildFile (juce::String ("whole-") + c.name), cut = folder.getChildFile (c.name);
+        writeAudio (c.format, whole, { capture.x, capture.y }, 48000.0, c.bits);
+        juce::MemoryBlock bytes;
+        ASSERT_TRUE (whole.loadFileAsData (bytes));
+        ASSERT_EQ (sonderlith ({ "measure", "--xy", whole.getFullPathName() }).code, 0) << "the whole file measures: " << c.name;
+        cut.replaceWithData (bytes.getData(), (size_t) (c.keptBytes < 0 ? (juce::int64) bytes.getSize() + c.keptBytes : c.keptBytes));
+        if (juce::String (c.name) == "emptydata.wav") // a whole header whose data chunk holds nothing
+        {
+            juce::MemoryOutputStream header;
+            header.write ("RIFF", 4);
+            header.writeInt (36);
+            header.write ("WAVEfmt ", 8);
+            header.writeInt (16);
+            header.writeShort (1); // PCM
+            header.writeShort (2);
+            header.writeInt (48000);
+            header.writeInt (48000 * 6);
+            header.writeShort (6);
+            header.writeShort (24);
+            header.write ("data", 4);
+            header.writeInt (0);
+            cut.replaceWithData (header.getData(), header.getDataSize());
+        }
+        const auto run = sonderlith ({ "measure", "--xy", cut.getFullPathName(), "-o", folder.getChildFile ("out.tfunc").getFullPathName() });
+        EXPECT_EQ (run.code, 1) << c.name;
+        EXPECT_TRUE (run.err.contains (c.message)) << c.name << ": " << run.err;
+        EXPECT_FALSE (folder.getChildFile ("out.tfunc").exists()) << c.name;
+    }
+}
+
+// What the command adapts is said, and what it cannot mean is refused: a
+// setting in steps given a fraction, two flags for one delay, one file as
+// both inputs, a channel for a stereo file; bad samples dropped, levels
+// beyond full scale and a window cut at the end are announced; a delay or
+// content that leaves nothing to measure is named for what it is.
+TEST_F (Files, adaptationsAreAnnouncedAndAmbiguitiesRefused)
+{
+    const auto capture = playDemoDevice ({ "tanh", 48000.0, 997.0, 96000 });
+    auto path = [this] (const char* name) { return folder.getChildFile (name).getFullPathName(); };
+    writeWav (folder.getChildFile ("xy.wav"), { capture.x, capture.y }, 48000.0);
+    auto withBad = capture;
+    for (size_t i = 0; i < 96000; i += 1000)
+        withBad.x[i] = std::nan ("");
+    writeWav (folder.getChildFile ("bad.wav"), { scaled (withBad.x, 3.5), withBad.y }, 48000.0);
+    writeWav (folder.getChildFile ("nan.wav"), { std::vector<double> (96000, std::nan ("")), capture.y }, 48000.0);
+    writeWav (folder.getChildFile ("one.wav"), { { 0.5 }, { 0.25 } }, 48000.0);
+
+    struct Case
+    {
+        juce::StringArray arguments;
+        int code;
+        const char* message;
+    };
+    for (const auto& c : { Case { { "--xy", path ("xy.wav"), "--smoothing", "50.5" }, 2, "--smoothing expects a whole number from 1 to 100" },
+                           Case { { "--x", path ("xy.wav"), "--y", path ("bad.wav"), "--channel", "1.5" }, 2, "--channel expects a whole number" },
+                           Case { { "--xy", path ("xy.wav"), "--latency-x", "5", "--delay", "5" }, 2, "--latency-x and --delay each set the delay" },
+                           Case { { "--xy", path ("xy.wav"), "--latency-x", "5", "--latency-y", "5" }, 2, "give one of them" },
+                           Case { { "--x", path ("xy.wav"), "--y", path ("xy.wav") }, 2, "name the same file" },
+                           Case { { "--xy", path ("xy.wav"), "--channel", "2" }, 2, "--channel picks the channel of --x and --y" },
+                           Case { { "--xy", path ("nan.wav") }, 1, "every pair holds a sample that is not a number" },
+                           Case { { "--xy", path ("xy.wav"), "--delay", "96000" }, 1, "X and Y do not overlap in the window of 2.000 s" },
+                           Case { { "--xy", path ("one.wav") }, 1, "Too few pairs: 1" },
+                           Case { { "--xy", path ("bad.wav") }, 0, "96 of 96000 pairs hold a sample that is not a number" },
+                           Case { { "--xy", path ("bad.wav") }, 0, "X peaks at +10.9 dBFS, beyond full scale" },
+                           Case { { "--xy", path ("xy.wav"), "--start", "1.9", "--duration", "5" }, 0,
+                                  "ends after the recording; measured 1.900 s to its end at 2.000 s" } })
+    {
+        auto arguments = c.arguments;
+        arguments.insert (0, "measure");
+        const auto run = sonderlith (arguments);
+        EXPECT_EQ (run.code, c.code) << arguments.joinIntoString (" ") << ": " << run.err;
+        EXPECT_TRUE (run.err.contains (c.message)) << arguments.joinIntoString (" ") << ": " << run.err;
+    }
+
+    CommandRun run;
+    const auto report = runJson (folder.getChildFile ("freeze.json"), { "measure", "--xy", path ("xy.wav"), "--length", "16k" }, run);
+    ASSERT_EQ (run.code, 0) << run.err;
+    EXPECT_NEAR ((double) report.getProperty ("windowDurationSeconds", 0.0), 16384.0 / 48000.0, 1.0e-9) << "the pairs a freeze takes";
+    EXPECT_NEAR ((double) report.getProperty ("windowStartSeconds", 0.0), (96000.0 - 16384.0) / 48000.0, 1.0e-9);
+    const auto bad = runJson (folder.getChildFile ("bad.json"), { "measure", "--xy", path ("bad.wav") }, run);
+    EXPECT_TRUE (juce::JSON::toString (bad.getProperty ("notices", {})).contains ("beyond full scale")) << "notices reach the JSON too";
+}

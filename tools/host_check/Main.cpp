@@ -27,6 +27,6 @@ int main (int argc, char** argv)
     std::cout << "sidechain bus active:  " << (check.sidechainActive ? "yes" : "no") << "\n";
     std::cout << "bit-exact pass-through: " << (check.passedThrough ? "yes" : "no") << "\n";
     if (check.problem.isNotEmpty())
-        std::cout << "problem: " << check.problem << "\n";
+        std::cerr << "problem: " << check.problem << "\n";
     return check.passedThrough && check.sidechainActive ? 0 : 1;
 }

@@ -1,5 +1,6 @@
 #include "tools/measurement/CaptureSource.h"
 
+#include "tools/measurement/AudioFileIntegrity.h"
 #include "tools/measurement/InputFile.h"
 
 #include <algorithm>
@@ -54,60 +55,6 @@ private:
     std::vector<float> scratch;
 };
 
-juce::uint32 littleEndian32 (const juce::MemoryBlock& b, size_t at)
-{
-    return at + 4 <= b.getSize() ? juce::ByteOrder::littleEndianInt (static_cast<const char*> (b.getData()) + at) : 0;
-}
-
-juce::uint16 littleEndian16 (const juce::MemoryBlock& b, size_t at)
-{
-    return at + 2 <= b.getSize() ? juce::ByteOrder::littleEndianShort (static_cast<const char*> (b.getData()) + at) : 0;
-}
-
-struct WavLayout
-{
-    bool isWav = false;
-    int formatTag = 0, bits = 0, blockAlign = 0;
-    juce::int64 dataOffset = -1, declaredDataBytes = 0;
-};
-
-// The chunks of a RIFF WAVE header, read directly: the toolkit's reader
-// neither names an encoding it refuses nor notices a data chunk cut short.
-WavLayout readWavLayout (const juce::File& file)
-{
-    WavLayout layout;
-    juce::FileInputStream in (file);
-    if (! in.openedOk())
-        return layout;
-    juce::MemoryBlock head;
-    in.readIntoMemoryBlock (head, 1 << 16);
-    const auto* bytes = static_cast<const char*> (head.getData());
-    if (head.getSize() < 12 || std::string (bytes, 4) != "RIFF" || std::string (bytes + 8, 4) != "WAVE")
-        return layout;
-    layout.isWav = true;
-    for (size_t at = 12; at + 8 <= head.getSize();)
-    {
-        const std::string id (bytes + at, 4);
-        const auto size = littleEndian32 (head, at + 4);
-        if (id == "fmt ")
-        {
-            layout.formatTag = littleEndian16 (head, at + 8);
-            layout.blockAlign = littleEndian16 (head, at + 20);
-            layout.bits = littleEndian16 (head, at + 22);
-            if (layout.formatTag == 0xfffe && size >= 26)
-                layout.formatTag = littleEndian16 (head, at + 32); // the sub-format's tag
-        }
-        else if (id == "data")
-        {
-            layout.dataOffset = (juce::int64) at + 8;
-            layout.declaredDataBytes = size;
-            break;
-        }
-        at += 8 + size + (size & 1);
-    }
-    return layout;
-}
-
 juce::String formatList (juce::AudioFormatManager& formats)
 {
     return formats.getWildcardForAllFormats().replace (";", ", ");
@@ -119,9 +66,11 @@ juce::String describeUnreadableAudio (const juce::File& file, juce::AudioFormatM
     const auto prefix = "Cannot read audio file " + file.getFullPathName() + ": ";
     if (const auto why = whyUnreadable (file); why.isNotEmpty())
         return prefix + why;
-    const auto wav = readWavLayout (file);
     if (reader == nullptr)
     {
+        const auto wav = readWavLayout (file);
+        if (wav.headerCut)
+            return prefix + whyIncomplete (file);
         if (wav.isWav && wav.formatTag != 0)
             return prefix + "its WAV encoding (format " + juce::String (wav.formatTag) + ", " + juce::String (wav.bits)
                    + " bits) is not supported; this command reads integer PCM (8, 16, 24 or 32 bits) and floating point (32 bits), "
@@ -129,15 +78,10 @@ juce::String describeUnreadableAudio (const juce::File& file, juce::AudioFormatM
                    + formatList (formats);
         return prefix + "not audio in a format this command reads (" + formatList (formats) + ")";
     }
-    // A streaming writer that never went back to fill in the size leaves 0 or
-    // the largest value: those mean "up to the end of the file".
-    if (wav.isWav && wav.dataOffset > 0 && wav.blockAlign > 0 && wav.declaredDataBytes != 0 && wav.declaredDataBytes != 0xffffffff)
-    {
-        const auto held = file.getSize() - wav.dataOffset;
-        if (held < wav.declaredDataBytes)
-            return prefix + "it is truncated: its header promises " + juce::String (wav.declaredDataBytes / wav.blockAlign) + " samples, the file holds "
-                   + juce::String (std::max<juce::int64> (0, held) / wav.blockAlign);
-    }
+    if (const auto why = whyIncomplete (file); why.isNotEmpty())
+        return prefix + why;
+    if (reader->lengthInSamples <= 0)
+        return prefix + "it holds no samples";
     return {};
 }
 

@@ -1,7 +1,5 @@
 #include "tools/measurement/CommandLine.h"
 
-#include "tools/measurement/InputFile.h"
-
 #include "dialogs/ReleaseVersion.h"
 #include "persistence/TransferFunctionPreset.h"
 #include "tools/measurement/InputFile.h"
@@ -41,6 +39,16 @@ struct Arguments
         if (error.isEmpty() && (! text.containsOnly ("0123456789.-+e") || text.isEmpty() || ! std::isfinite (v) || v < minimum || v > maximum))
             error = option + " expects a number from " + juce::String (minimum) + " to " + juce::String (maximum) + ", not '" + text + "'";
         return error.isEmpty() ? std::optional<double> (v) : std::nullopt;
+    }
+
+    // A count or a setting in steps: 1.5 is refused, not taken as 1.
+    std::optional<int> whole (const juce::String& option, int minimum, int maximum)
+    {
+        const auto v = number (option, minimum, maximum);
+        if (v && *v != std::floor (*v))
+            error = option + " expects a whole number from " + juce::String (minimum) + " to " + juce::String (maximum) + ", not '"
+                    + juce::String (*v) + "'";
+        return error.isEmpty() && v ? std::optional<int> ((int) *v) : std::nullopt;
     }
 };
 
@@ -116,7 +124,8 @@ juce::String checkOutputs (const MeasureOptions& o)
 bool parseMeasure (Arguments& a, MeasureOptions& o)
 {
     juce::StringArray seen;
-    bool demoSettingGiven = false, latencyGiven = false;
+    bool demoSettingGiven = false;
+    juce::StringArray latencyOptions;
     std::optional<std::string> demoDevice;
     DemoSettings demoSettings;
     while (a.more() && a.error.isEmpty())
@@ -130,7 +139,8 @@ bool parseMeasure (Arguments& a, MeasureOptions& o)
         }
         seen.add (canonical);
         demoSettingGiven = demoSettingGiven || option == "--noise-db" || option == "--demo-delay";
-        latencyGiven = latencyGiven || option == "--delay" || option == "--latency-x" || option == "--latency-y";
+        if (option == "--delay" || option == "--latency-x" || option == "--latency-y")
+            latencyOptions.add (option);
         if (option == "--x")
             o.xFile = fileArgument (a.value (option));
         else if (option == "--y")
@@ -139,8 +149,8 @@ bool parseMeasure (Arguments& a, MeasureOptions& o)
             o.xyFile = fileArgument (a.value (option));
         else if (option == "--channel")
         {
-            if (auto n = a.number (option, 1, 64))
-                o.channel = (int) *n - 1;
+            if (auto n = a.whole (option, 1, 64))
+                o.channel = *n - 1;
         }
         else if (option == "--demo")
         {
@@ -188,8 +198,8 @@ bool parseMeasure (Arguments& a, MeasureOptions& o)
         }
         else if (option == "--smoothing")
         {
-            if (auto s = a.number (option, 1, 100))
-                o.smoothing = (int) *s;
+            if (auto s = a.whole (option, 1, 100))
+                o.smoothing = *s;
         }
         else if (option == "--latency-x")
         {
@@ -228,9 +238,14 @@ bool parseMeasure (Arguments& a, MeasureOptions& o)
         a.error = "--noise-db and --demo-delay shape the built-in device: they go with --demo";
         return false;
     }
-    if (o.autoLatency && latencyGiven)
+    if (o.autoLatency && ! latencyOptions.isEmpty())
     {
         a.error = "--auto-latency finds the delay itself: leave out --delay, --latency-x and --latency-y";
+        return false;
+    }
+    if (latencyOptions.size() > 1)
+    {
+        a.error = latencyOptions.joinIntoString (" and ") + " each set the delay: give one of them (--delay S is Y behind X by S samples)";
         return false;
     }
 
@@ -240,6 +255,10 @@ bool parseMeasure (Arguments& a, MeasureOptions& o)
         a.error = "Give exactly one input: --x and --y, --xy, or --demo";
     else if (fromFiles && (o.xFile == juce::File() || o.yFile == juce::File()))
         a.error = "--x and --y go together";
+    else if (fromFiles && o.xFile == o.yFile)
+        a.error = "--x and --y name the same file; for one file holding X (left) and Y (right) use --xy";
+    else if (seen.contains ("--channel") && ! fromFiles)
+        a.error = "--channel picks the channel of --x and --y; --xy reads X from the left channel and Y from the right";
     else
         a.error = checkOutputs (o);
     return a.error.isEmpty();
@@ -550,8 +569,22 @@ int hostCheckCommand (Arguments& a, juce::String& out, juce::String& err)
         err << "Cannot run " << helper.getFullPathName() << "\n";
         return 1;
     }
-    out << process.readAllProcessOutput();
-    return (int) process.getExitCode();
+    // The helper marks its errors; they go to standard error like every other command's.
+    juce::StringArray lines;
+    lines.addLines (process.readAllProcessOutput());
+    for (const auto& line : lines)
+        (line.startsWith ("host-check: ") || line.startsWith ("problem: ") ? err : out) << line << "\n";
+    // Its output ends before it has exited; the exit code is only known once it has.
+    if (! process.waitForProcessToFinish (60000))
+    {
+        process.kill();
+        err << "host-check: the helper did not finish\n";
+        return 1;
+    }
+    const auto code = (int) process.getExitCode();
+    if (code != 0 && ! err.contains ("host-check: ") && ! err.contains ("problem: "))
+        err << "host-check: the bundle could not be loaded and streamed (helper exit code " << code << ")\n";
+    return code;
 }
 } // namespace
 

@@ -45,7 +45,7 @@ std::unique_ptr<CaptureSource> openCapture (const MeasureOptions& o, juce::Strin
 
 juce::String seconds (double s) { return juce::String (s, 3) + " s"; }
 
-bool chooseWindow (const MeasureOptions& o, const CaptureSource& source, Window& w, juce::String& error)
+bool chooseWindow (const MeasureOptions& o, const CaptureSource& source, Window& w, juce::String& error, juce::StringArray& notices)
 {
     const auto rate = source.sampleRate();
     w.start = (juce::int64) std::llround (o.start * rate);
@@ -54,7 +54,15 @@ bool chooseWindow (const MeasureOptions& o, const CaptureSource& source, Window&
         error = "--start " + seconds (o.start) + " is past the end of the recording (" + seconds ((double) source.length() / rate) + ")";
         return false;
     }
-    w.end = o.duration ? std::min (source.length(), w.start + (juce::int64) std::llround (*o.duration * rate)) : source.length();
+    w.end = source.length();
+    if (o.duration)
+    {
+        const auto wanted = w.start + (juce::int64) std::llround (*o.duration * rate);
+        if (wanted > w.end)
+            notices.add ("the window asked for (" + seconds (o.start) + " for " + seconds (*o.duration) + ") ends after the recording; measured "
+                         + seconds ((double) w.start / rate) + " to its end at " + seconds ((double) w.end / rate));
+        w.end = std::min (w.end, wanted);
+    }
     return true;
 }
 
@@ -277,10 +285,12 @@ MeasureOutcome measure (const MeasureOptions& o)
     outcome.sampleRate = source->sampleRate();
     outcome.sources = source->sources();
     Window window;
-    if (! chooseWindow (o, *source, window, outcome.error))
+    if (! chooseWindow (o, *source, window, outcome.error, outcome.notices))
         return outcome;
-    outcome.windowStart = (double) window.start / outcome.sampleRate;
-    outcome.windowDuration = (double) (window.end - window.start) / outcome.sampleRate;
+    // A freeze's length takes the newest pairs of the window: that is what is measured.
+    const auto used = o.length ? std::min<juce::int64> (*o.length, window.end - window.start) : window.end - window.start;
+    outcome.windowStart = (double) (window.end - used) / outcome.sampleRate;
+    outcome.windowDuration = (double) used / outcome.sampleRate;
 
     // The command's own stimulus is analysed part by part when every pair is used.
     const auto stimulus = o.length ? std::nullopt : locateStimulus (*source, window.start, window.end);
@@ -306,6 +316,30 @@ MeasureOutcome measure (const MeasureOptions& o)
         return outcome;
     stage ("finding the levels");
     const auto peaks = findPeaks (pairs.stream);
+    if (peaks.pairs == 0)
+    {
+        outcome.error = "No pairs: with Y " + juce::String (delay, 3) + " samples behind X (" + seconds (delay / outcome.sampleRate)
+                        + "), X and Y do not overlap in the window of " + seconds (outcome.windowDuration);
+        return outcome;
+    }
+    if (peaks.finitePairs == 0)
+    {
+        outcome.error = "No usable pairs: every pair holds a sample that is not a number (NaN or infinite)";
+        return outcome;
+    }
+    if (peaks.finitePairs < minimumPairs)
+    {
+        outcome.error = "Too few pairs: " + juce::String ((juce::int64) peaks.finitePairs) + " after alignment, at least "
+                        + juce::String ((juce::int64) minimumPairs) + " needed";
+        return outcome;
+    }
+    if (const auto dropped = peaks.pairs - peaks.finitePairs; dropped > 0)
+        outcome.notices.add (juce::String ((juce::int64) dropped) + " of " + juce::String ((juce::int64) peaks.pairs)
+                             + " pairs hold a sample that is not a number (NaN or infinite) and were left out");
+    for (const auto& [name, peak] : { std::pair { "X", peaks.x }, std::pair { "Y", peaks.y } })
+        if (peak > 1.0)
+            outcome.notices.add (juce::String (name) + " peaks at +" + juce::String (20.0 * std::log10 (peak), 1)
+                                 + " dBFS, beyond full scale: check the levels; the figures are in these units");
     // A peak so small its reciprocal overflows is silence in any recording.
     if (! std::isfinite (1.0 / peaks.x))
     {
@@ -315,12 +349,6 @@ MeasureOutcome measure (const MeasureOptions& o)
     if (! std::isfinite (1.0 / peaks.y))
     {
         outcome.error = "No signal at the device output (Y is silent)";
-        return outcome;
-    }
-    if (peaks.finitePairs < minimumPairs)
-    {
-        outcome.error = "Too few pairs: " + juce::String ((juce::int64) peaks.finitePairs) + " after alignment, at least "
-                        + juce::String ((juce::int64) minimumPairs) + " needed";
         return outcome;
     }
 

@@ -1021,6 +1021,8 @@ TEST_F (Files, adaptationsAreAnnouncedAndAmbiguitiesRefused)
     writeWav (folder.getChildFile ("bad.wav"), { scaled (withBad.x, 3.5), withBad.y }, 48000.0);
     writeWav (folder.getChildFile ("nan.wav"), { std::vector<double> (96000, std::nan ("")), capture.y }, 48000.0);
     writeWav (folder.getChildFile ("one.wav"), { { 0.5 }, { 0.25 } }, 48000.0);
+    const auto longTone = playDemoDevice ({ "tanh", 48000.0, 997.0, (1 << 20) + 4096 });
+    writeWav (folder.getChildFile ("long.wav"), { longTone.x, longTone.y }, 48000.0);
 
     struct Case
     {
@@ -1037,6 +1039,8 @@ TEST_F (Files, adaptationsAreAnnouncedAndAmbiguitiesRefused)
                            Case { { "--xy", path ("nan.wav") }, 1, "every pair holds a sample that is not a number" },
                            Case { { "--xy", path ("xy.wav"), "--delay", "96000" }, 1, "X and Y do not overlap in the window of 2.000 s" },
                            Case { { "--xy", path ("one.wav") }, 1, "Too few pairs: 1" },
+                           Case { { "--xy", path ("long.wav"), "--algorithm", "odr" }, 1, "--algorithm odr holds every pair in memory" },
+                           Case { { "--xy", path ("long.wav"), "--algorithm", "mean", "--duration", "20" }, 0, "" },
                            Case { { "--xy", path ("bad.wav") }, 0, "96 of 96000 pairs hold a sample that is not a number" },
                            Case { { "--xy", path ("bad.wav") }, 0, "X peaks at +10.9 dBFS, beyond full scale" },
                            Case { { "--xy", path ("xy.wav"), "--start", "1.9", "--duration", "5" }, 0,

@@ -16,6 +16,9 @@ namespace
 {
 constexpr size_t minimumPairs = 1024;
 constexpr size_t memoryBlock = 1 << 16;
+// The plug-in's estimators need the pairs whole, with several copies of them
+// while they work (about 90 bytes a pair): this keeps them within 160 MB.
+constexpr juce::int64 largestPairsInMemory = 1 << 20;
 
 struct Window
 {
@@ -149,6 +152,13 @@ bool preparePairs (const MeasureOptions& o, const CaptureSource& source, Window 
     {
         pairs.streamed = std::make_unique<AlignedPairs> (source, w.start, w.end, delay);
         pairs.firstXSample = pairs.streamed->firstXSample();
+        if (o.algorithm != MeasureAlgorithm::automatic && pairs.streamed->size() > largestPairsInMemory)
+        {
+            error = "--algorithm " + algorithmName (o.algorithm) + " holds every pair in memory: this window has " + juce::String (pairs.streamed->size())
+                    + " pairs, at most " + juce::String (largestPairsInMemory) + " (" + seconds ((double) largestPairsInMemory / source.sampleRate())
+                    + ") are taken; use --algorithm auto (any length), a freeze's --length, or a shorter --duration";
+            return false;
+        }
         if (o.algorithm != MeasureAlgorithm::automatic)
         {
             pairs.x.reserve ((size_t) pairs.streamed->size());

@@ -124,39 +124,50 @@ std::vector<double> makeStimulus (double rate, double seconds)
 std::optional<long> findStimulus (const std::vector<double>& x, double rate)
 {
     const auto marker = stimulusMarker (rate);
-    const auto span = std::min (x.size(), (size_t) std::lround (20.0 * rate) + marker.size());
-    if (span < marker.size() * 2)
+    const auto m = marker.size();
+    const auto span = std::min (x.size(), (size_t) std::lround (20.0 * rate) + m);
+    if (m == 0 || span < m * 2)
         return std::nullopt;
+    // Correlated a block at a time (overlap-save), so the memory it takes
+    // follows the marker's length, not the twenty seconds searched.
     size_t size = 1;
-    while (size < span + marker.size())
+    while (size < 4 * m)
         size *= 2;
+    const auto hop = size - m + 1;
     RealFft fft (size);
-    const std::vector<double> excerpt (x.begin(), x.begin() + (std::ptrdiff_t) span);
-    auto spectrum = fft.forward (excerpt);
     const auto markerSpectrum = fft.forward (marker);
-    for (size_t k = 0; k < spectrum.size(); ++k)
-        spectrum[k] *= std::conj (markerSpectrum[k]);
-    const auto correlation = fft.inverse (spectrum);
-
-    // Normalised by the marker's energy and by the recording's over each stretch it could cover.
     double markerEnergy = 0.0;
     for (const auto v : marker)
         markerEnergy += v * v;
-    std::vector<double> running (span + 1, 0.0);
-    for (size_t n = 0; n < span; ++n)
-        running[n + 1] = running[n] + (std::isfinite (excerpt[n]) ? excerpt[n] * excerpt[n] : 0.0);
+
+    auto sample = [&x] (size_t n) { return std::isfinite (x[n]) ? x[n] : 0.0; };
     double best = 0.0;
     long where = -1;
-    for (size_t k = 0; k + marker.size() <= span; ++k)
+    std::vector<double> block (size);
+    for (size_t first = 0; first + m <= span; first += hop)
     {
-        const auto energy = running[k + marker.size()] - running[k];
-        if (energy <= 1.0e-12 * markerEnergy)
-            continue;
-        const auto rho = correlation[k] / (double) size / std::sqrt (markerEnergy * energy);
-        if (rho > best)
+        for (size_t i = 0; i < size; ++i)
+            block[i] = first + i < span ? sample (first + i) : 0.0;
+        auto spectrum = fft.forward (block);
+        for (size_t k = 0; k < spectrum.size(); ++k)
+            spectrum[k] *= std::conj (markerSpectrum[k]);
+        const auto correlation = fft.inverse (spectrum);
+        // Normalised by the marker's energy and by the recording's over each stretch it could cover.
+        double energy = 0.0;
+        for (size_t i = 0; i < m; ++i)
+            energy += block[i] * block[i];
+        for (size_t k = 0; k < hop && first + k + m <= span; ++k)
         {
-            best = rho;
-            where = (long) k;
+            if (k > 0)
+                energy = std::max (0.0, energy + block[k + m - 1] * block[k + m - 1] - block[k - 1] * block[k - 1]);
+            if (energy <= 1.0e-12 * markerEnergy)
+                continue;
+            const auto rho = correlation[k] / (double) size / std::sqrt (markerEnergy * energy);
+            if (rho > best)
+            {
+                best = rho;
+                where = (long) (first + k);
+            }
         }
     }
     return best > 0.9 ? std::optional<long> (where) : std::nullopt;

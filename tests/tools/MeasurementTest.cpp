@@ -72,24 +72,25 @@ void writeWav (const juce::File& file, const std::vector<std::vector<double>>& c
     writeAudio (wav, file, channels, sampleRate, 32);
 }
 
-// A WAV in an encoding no reader here takes (G.711 mu-law, format 7).
-juce::MemoryBlock mulawWav()
+// A stereo WAV in an encoding no reader here takes: G.711 mu-law (format 7,
+// 8 bits) or 64-bit floating point (format 3).
+juce::MemoryBlock unreadableWav (short format = 7, short bits = 8)
 {
     juce::MemoryOutputStream out;
-    const int samples = 4000;
+    const int samples = 4000, bytes = samples * 2 * bits / 8;
     out.write ("RIFF", 4);
-    out.writeInt (36 + samples * 2);
+    out.writeInt (36 + bytes);
     out.write ("WAVEfmt ", 8);
     out.writeInt (16);
-    out.writeShort (7);     // mu-law
-    out.writeShort (2);     // channels
-    out.writeInt (8000);    // rate
-    out.writeInt (16000);   // bytes per second
-    out.writeShort (2);     // block align
-    out.writeShort (8);     // bits
+    out.writeShort (format);
+    out.writeShort (2);                         // channels
+    out.writeInt (8000);                        // rate
+    out.writeInt (8000 * 2 * bits / 8);         // bytes per second
+    out.writeShort ((short) (2 * bits / 8));    // block align
+    out.writeShort (bits);
     out.write ("data", 4);
-    out.writeInt (samples * 2);
-    for (int i = 0; i < samples * 2; ++i)
+    out.writeInt (bytes);
+    for (int i = 0; i < bytes; ++i)
         out.writeByte ((char) (i * 7));
     return out.getMemoryBlock();
 }
@@ -252,7 +253,8 @@ TEST_F (Files, badInputsFailClearlyAndWriteNothing)
     juce::MemoryBlock whole;
     folder.getChildFile ("whole.wav").loadFileAsData (whole);
     folder.getChildFile ("truncated.wav").replaceWithData (whole.getData(), whole.getSize() - 40000 * 8);
-    folder.getChildFile ("mulaw.wav").replaceWithData (mulawWav().getData(), mulawWav().getSize());
+    folder.getChildFile ("mulaw.wav").replaceWithData (unreadableWav().getData(), unreadableWav().getSize());
+    folder.getChildFile ("double.wav").replaceWithData (unreadableWav (3, 64).getData(), unreadableWav (3, 64).getSize());
     const auto out = folder.getChildFile ("out.tfunc").getFullPathName();
     auto path = [this] (const char* name) { return folder.getChildFile (name).getFullPathName(); };
     // A pipe nobody writes to would hold a reader forever; sparse files as
@@ -294,6 +296,8 @@ TEST_F (Files, badInputsFailClearlyAndWriteNothing)
                            Case { { "measure", "--demo", "tanh", "--start", "10", "-o", out }, 1, "--start 10.000 s is past the end of the recording (2.731 s)" },
                            Case { { "measure", "--xy", path ("truncated.wav"), "-o", out }, 1, "truncated: its header promises 70000 samples, the file holds 30000" },
                            Case { { "measure", "--xy", path ("mulaw.wav"), "-o", out }, 1, "WAV encoding (format 7, 8 bits) is not supported" },
+                           Case { { "measure", "--xy", path ("double.wav"), "-o", out }, 1,
+                                  "(format 3, 64 bits) is not supported; this command reads integer PCM (8, 16, 24 or 32 bits) and floating point (32 bits)" },
                            Case { { "measure", "--xy", path ("x.wav"), "--latency-x", "600", "-o", out }, 2, "--latency-x expects a number from 0 to 512" },
                            Case { { "measure", "--xy", path ("x.wav"), "--png", path ("x.wav"), "-o", out }, 2, "--png writes a .png file" },
                            Case { { "measure", "--demo", "tanh", "-o", path ("curve.png") }, 2, "-o writes a .tfunc file" },
@@ -517,7 +521,17 @@ TEST_F (Files, autoLatencyTakesOutDelaysOfAnySize)
         EXPECT_GT ((double) report.getProperty ("delayConfidence", 0.0), 0.5) << delay;
         EXPECT_EQ (report.getProperty ("verdict", {}).toString(), "good") << delay;
         EXPECT_TRUE (run.out.contains ("set: --delay " + juce::String (delay) + ".000")) << run.out;
+        const auto equivalent = delay > 512 ? juce::String ("beyond the plug-in's latencies (0..512): compensate it in the host")
+                                            : "the plug-in's latency X " + juce::String (delay) + ".00)";
+        EXPECT_TRUE (run.out.contains (equivalent)) << run.out;
     }
+
+    // Beyond the second searched either way: nothing is claimed, and the user learns what was searched.
+    const auto far = folder.getChildFile ("far.wav");
+    writeNoiseCapture (far, 200000, 60000, [] (double v) { return std::tanh (2.0 * v); });
+    const auto run = sonderlith ({ "measure", "--xy", far.getFullPathName(), "--auto-latency" });
+    EXPECT_EQ (run.code, 1);
+    EXPECT_TRUE (run.err.contains ("no clear correlation between X and Y within 48000 samples either way (1.000 s); if Y lags further, give the delay with --delay")) << run.err;
 }
 
 // The window of a recording, and the plug-in's lengths taking the newest pairs as a freeze does.
@@ -882,6 +896,11 @@ TEST_F (Files, verdictIsRightAboutSoundDevicesAndHonestAboutOthers)
         if (juce::String (c.verdict) != "failed")
             EXPECT_LE (report.getProperty ("verdictReasons", {}).size(), 1) << c.name << ": no false alarm beside it: " << reasons;
         EXPECT_LT ((double) report.getProperty ("esr", 1.0), c.esrBelow) << c.name;
+        double ySquares = 0.0;
+        for (const auto v : c.y)
+            ySquares += v * v;
+        EXPECT_LE ((double) report.getProperty ("residualRms", 1.0e9), 1.0001 * std::sqrt (ySquares / (double) c.y.size()))
+            << c.name << ": the residual cannot exceed Y itself";
         if (c.arguments.contains ("--auto-latency"))
             EXPECT_NEAR ((double) report.getProperty ("estimatedDelaySamples", 0.0), 0.5, 0.02) << c.name;
     }

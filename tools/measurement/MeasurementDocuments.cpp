@@ -32,13 +32,14 @@ juce::String delayLine (const MeasureOutcome& outcome)
     return line;
 }
 
-// The plug-in's latency parameters reach 512 samples; beyond that only the host can help.
+// The plug-in's latency parameters reach 512 samples in steps of 0.01;
+// beyond that only the host can help.
 juce::String pluginEquivalent (double delay)
 {
     constexpr double pluginLatencyLimit = 512.0;
     if (std::abs (delay) > pluginLatencyLimit)
         return "beyond the plug-in's latencies (0..512): compensate it in the host";
-    return "the plug-in's latency " + juce::String (delay >= 0.0 ? "X " : "Y ") + fixed (std::abs (delay), 3);
+    return "the plug-in's latency " + juce::String (delay >= 0.0 ? "X " : "Y ") + fixed (std::abs (delay), 2);
 }
 
 // Full-scale units of X: the table's units times X's peak.

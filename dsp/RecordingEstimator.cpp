@@ -3,7 +3,6 @@
 #include "dsp/TransferFunctionEstimator.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <limits>
 
@@ -79,7 +78,8 @@ public:
     {
         const auto& cells = statistics.branch (*directions.begin());
         const auto* other = directions.size() > 1 ? &statistics.branch (*(directions.begin() + 1)) : nullptr;
-        buildExtremes (statistics, directions);
+        for (size_t k = 0; k < directions.size(); ++k)
+            branchExtremes[k] = &statistics.extremes (*(directions.begin() + k));
         for (size_t c = 0; c < cells.size(); ++c)
         {
             auto next = running[c];
@@ -148,44 +148,26 @@ public:
         const auto before = filledAtOrBefore (j - 1), after = filledAtOrAfter (j + 1);
         if (before < 0 || after > lastCell())
             return value; // beyond the outermost pairs the line may carry on
-        lo = std::min (lo, before);
-        hi = std::max (hi, after);
-        const auto level = (size_t) std::bit_width ((unsigned) (hi - lo + 1)) - 1;
-        const auto span = (int) (1u << level);
-        const auto low = std::min (lows[level][(size_t) lo], lows[level][(size_t) (hi - span + 1)]);
-        const auto high = std::max (highs[level][(size_t) lo], highs[level][(size_t) (hi - span + 1)]);
+        auto low = std::numeric_limits<double>::infinity(), high = -low;
+        auto take = [&] (int c)
+        {
+            for (const auto* e : branchExtremes)
+                if (e != nullptr)
+                {
+                    low = std::min (low, e->low[(size_t) c]);
+                    high = std::max (high, e->high[(size_t) c]);
+                }
+        };
+        // Only filled cells count, so a wide bracketing window is visited by its filled cells alone.
+        for (auto c = filledAtOrAfter (lo); c <= hi; c = filledAtOrAfter (c + 1))
+            take (c);
+        take (before);
+        take (after);
         return low <= high ? std::clamp (value, low, high) : value;
     }
 
 private:
-    // Sparse tables of the cells' extremes: level k holds those of 2^k cells from each.
-    void buildExtremes (const RecordingStatistics& statistics, std::initializer_list<int> directions)
-    {
-        const auto n = statistics.branch (0).size();
-        lows.assign (1, std::vector<double> (n, std::numeric_limits<double>::infinity()));
-        highs.assign (1, std::vector<double> (n, -std::numeric_limits<double>::infinity()));
-        for (const auto d : directions)
-            for (size_t c = 0; c < n; ++c)
-            {
-                lows[0][c] = std::min (lows[0][c], statistics.extremes (d).low[c]);
-                highs[0][c] = std::max (highs[0][c], statistics.extremes (d).high[c]);
-            }
-        for (size_t span = 2; span <= n; span *= 2)
-        {
-            const auto& lowBelow = lows.back();
-            const auto& highBelow = highs.back();
-            std::vector<double> low (n), high (n);
-            for (size_t c = 0; c + span <= n; ++c)
-            {
-                low[c] = std::min (lowBelow[c], lowBelow[c + span / 2]);
-                high[c] = std::max (highBelow[c], highBelow[c + span / 2]);
-            }
-            lows.push_back (std::move (low));
-            highs.push_back (std::move (high));
-        }
-    }
-
-    std::vector<std::vector<double>> lows, highs;
+    std::array<const RecordingStatistics::Extremes*, 2> branchExtremes {}; // of the branches taken
     std::vector<Running> running;
     std::vector<int> previousFilled, nextFilled;
     double globalNoise = noiseFloor;

@@ -76,19 +76,24 @@ SpectralShift::SpectralShift (const std::vector<double>& block) : fft (block.siz
     spectrum = fft.forward (block);
 }
 
-std::vector<double> SpectralShift::shifted (double delay)
+const std::vector<double>& SpectralShift::shifted (double delay)
 {
     const auto n = fft.size();
-    auto s = spectrum;
+    auto& s = turned;
+    s = spectrum;
+    // The phase turns by the same step from bin to bin: one rotation per bin
+    // instead of a sine and cosine (refreshed now and then against drift).
+    const auto step = -2.0 * M_PI * delay / (double) n;
+    const auto turn = std::polar (1.0, step);
+    std::complex<double> rotation;
     for (size_t k = 0; k < s.size(); ++k)
     {
-        const auto phase = -2.0 * M_PI * (double) k * delay / (double) n;
-        s[k] *= std::polar (1.0 / (double) n, phase);
+        rotation = k % 1024 == 0 ? std::polar (1.0 / (double) n, step * (double) k) : rotation * turn;
+        s[k] *= rotation;
     }
     // The Nyquist bin of a real signal has no phase to turn: what is real of it stays.
     if (n % 2 == 0)
         s.back() = s.back().real();
-    auto out = fft.inverse (s);
-    out.resize (n);
+    fft.inverse (s, out);
     return out;
 }

@@ -39,10 +39,12 @@ class SpectralShift
 public:
     explicit SpectralShift (const std::vector<double>& block);
 
-    // The block read `delay` samples late: out[n] = block(n - delay).
-    std::vector<double> shifted (double delay);
+    // The block read `delay` samples late: out[n] = block(n - delay); valid
+    // until the next call.
+    const std::vector<double>& shifted (double delay);
 
 private:
     RealFft fft;
-    std::vector<std::complex<double>> spectrum;
+    std::vector<std::complex<double>> spectrum, turned;
+    std::vector<double> out;
 };

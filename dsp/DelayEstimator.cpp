@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <memory>
 #include <numeric>
 
 namespace
@@ -136,7 +138,7 @@ public:
 
     FitAtDelay fitAt (double fraction)
     {
-        const auto shifted = shift.shifted (fraction);
+        const auto& shifted = shift.shifted (fraction);
         if (count <= first)
             return {};
         return fitOf (shifted.data() + margin + first, ys.data() + first, count - first, xScale);
@@ -324,14 +326,39 @@ DelayEstimate estimateDelay (const std::vector<double>& xIn, const std::vector<d
         return estimate;
 
     const auto yStart = loudestStretch (yRaw, Trial::span);
-    std::vector<Candidate> candidates;
+    // Every candidate is looked at roughly (whole lag and half samples
+    // either side); only those near the best are refined.
+    std::vector<Candidate> rough;
+    std::map<int, std::unique_ptr<Trial>> trials; // each lag's stretch, transformed once
+    auto trialOf = [&] (int lag) -> Trial&
+    {
+        auto& t = trials[lag];
+        if (t == nullptr)
+            t = std::make_unique<Trial> (xRaw, yRaw, yStart, lag, 1.0 / xPeak);
+        return *t;
+    };
     for (const auto lag : candidateLags (magnitude, lagLimit, best))
     {
-        Trial trial (xRaw, yRaw, yStart, lag, 1.0 / xPeak);
-        Candidate c { lag, 0.0, {} };
-        refine (trial, c, 0.02);
-        candidates.push_back (std::move (c));
+        auto& trial = trialOf (lag);
+        Candidate c { lag, 0.0, trial.fitAt (0.0) };
+        for (const auto f : { -0.5, 0.5 })
+            if (auto fit = trial.fitAt (f); fit.unexplained < c.fit.unexplained)
+                c = { lag, f, std::move (fit) };
+        rough.push_back (std::move (c));
     }
+    const auto roughBest = std::min_element (rough.begin(), rough.end(),
+                                             [] (const Candidate& a, const Candidate& b) { return a.fit.unexplained < b.fit.unexplained; })->fit.unexplained;
+    std::vector<Candidate> candidates;
+    for (auto& c : rough)
+        if (c.fit.unexplained <= 2.0 * roughBest + 0.05)
+        {
+            refine (trialOf (c.lag), c, 0.02);
+            candidates.push_back (std::move (c));
+        }
+        else
+        {
+            trials.erase (c.lag);
+        }
     const auto bestFit = std::min_element (candidates.begin(), candidates.end(),
                                            [] (const Candidate& a, const Candidate& b) { return a.fit.unexplained < b.fit.unexplained; })->fit;
     // Of the delays that fit as well, those keeping the polarity are
@@ -348,10 +375,7 @@ DelayEstimate estimateDelay (const std::vector<double>& xIn, const std::vector<d
     // The fraction found finely for the nearest few; of those the nearest zero is taken.
     const auto refined = std::min<size_t> (asGood.size(), 3);
     for (size_t i = 0; i < refined; ++i)
-    {
-        Trial trial (xRaw, yRaw, yStart, asGood[i].lag, 1.0 / xPeak);
-        refine (trial, asGood[i], 2.0e-4);
-    }
+        refine (trialOf (asGood[i].lag), asGood[i], 2.0e-4);
     auto chosen = asGood.front();
     for (size_t i = 1; i < refined; ++i)
         if (! fitsAsWell (chosen.fit, asGood[i].fit))

@@ -61,6 +61,13 @@ std::vector<std::complex<double>> RealFft::forward (const std::vector<double>& s
 
 std::vector<double> RealFft::inverse (const std::vector<std::complex<double>>& in)
 {
+    std::vector<double> out;
+    inverse (in, out);
+    return out;
+}
+
+void RealFft::inverse (const std::vector<std::complex<double>>& in, std::vector<double>& out)
+{
     auto& p = *plans;
     for (size_t k = 0; k < p.n / 2 + 1; ++k)
     {
@@ -68,5 +75,5 @@ std::vector<double> RealFft::inverse (const std::vector<std::complex<double>>& i
         p.spectrum[k][1] = k < in.size() ? in[k].imag() : 0.0;
     }
     fftw_execute (p.inverse);
-    return std::vector<double> (p.real.get(), p.real.get() + p.n);
+    out.assign (p.real.get(), p.real.get() + p.n);
 }

@@ -22,6 +22,8 @@ public:
     // The signal zero-padded or cut to the size; size / 2 + 1 bins.
     std::vector<std::complex<double>> forward (const std::vector<double>& signal);
     std::vector<double> inverse (const std::vector<std::complex<double>>& spectrum);
+    // The same into a buffer kept by the caller, for transforms repeated many times.
+    void inverse (const std::vector<std::complex<double>>& spectrum, std::vector<double>& signal);
 
 private:
     struct Plans;

@@ -294,6 +294,100 @@ double peakOf (const std::vector<double>& v)
         peak = std::max (peak, std::abs (s));
     return peak;
 }
+// Each candidate lag's stretch, transformed once however often it is tried.
+class Trials
+{
+public:
+    Trials (const std::vector<double>& x, const std::vector<double>& y, double xScale)
+        : x (x), y (y), xScale (xScale), yStart (loudestStretch (y, Trial::span)) {}
+
+    Trial& of (int lag)
+    {
+        auto& t = byLag[lag];
+        if (t == nullptr)
+            t = std::make_unique<Trial> (x, y, yStart, lag, xScale);
+        return *t;
+    }
+
+    void forget (int lag) { byLag.erase (lag); }
+
+private:
+    const std::vector<double>& x;
+    const std::vector<double>& y;
+    double xScale;
+    size_t yStart;
+    std::map<int, std::unique_ptr<Trial>> byLag;
+};
+
+// Every lag is looked at roughly (whole lag and half samples either side);
+// only those near the best are refined, to a fiftieth of a sample.
+std::vector<Candidate> candidatesByFit (const std::vector<int>& lags, Trials& trials)
+{
+    std::vector<Candidate> rough;
+    for (const auto lag : lags)
+    {
+        auto& trial = trials.of (lag);
+        Candidate c { lag, 0.0, trial.fitAt (0.0) };
+        for (const auto f : { -0.5, 0.5 })
+            if (auto fit = trial.fitAt (f); fit.unexplained < c.fit.unexplained)
+                c = { lag, f, std::move (fit) };
+        rough.push_back (std::move (c));
+    }
+    const auto roughBest = std::min_element (rough.begin(), rough.end(),
+                                             [] (const Candidate& a, const Candidate& b) { return a.fit.unexplained < b.fit.unexplained; })->fit.unexplained;
+    std::vector<Candidate> candidates;
+    for (auto& c : rough)
+    {
+        if (c.fit.unexplained > 2.0 * roughBest + 0.05)
+        {
+            trials.forget (c.lag);
+            continue;
+        }
+        refine (trials.of (c.lag), c, 0.02);
+        candidates.push_back (std::move (c));
+    }
+    return candidates;
+}
+
+// The other delays that fit as well, nearest the chosen first, their spacing,
+// and whether any of them gives another curve.
+void reportAliases (const std::vector<Candidate>& asGood, const Candidate& chosen, double yPeak, DelayEstimate& estimate)
+{
+    for (const auto& c : asGood)
+        if (std::abs (c.delay() - chosen.delay()) >= 0.5) // neighbouring lags may meet at one fraction
+        {
+            estimate.aliases.push_back (c.delay());
+            if (! sameCurve (c.fit, chosen.fit, yPeak))
+                estimate.curveDependsOnAlias = true;
+        }
+    std::sort (estimate.aliases.begin(), estimate.aliases.end(),
+               [&] (double a, double b) { return std::abs (a - chosen.delay()) < std::abs (b - chosen.delay()); });
+    if (! estimate.aliases.empty())
+        estimate.period = std::abs (estimate.aliases.front() - chosen.delay());
+}
+
+// The chosen lag's correlation against the highest other peak, leaving out
+// the lobes of lags that fit as well (a tone's aliases; with periodic
+// material, every strong peak).
+double confidenceOf (const std::vector<double>& magnitude, int lagLimit, int chosen, const std::vector<int>& fitting, bool periodic)
+{
+    const auto chosenIndex = (size_t) (chosen + lagLimit);
+    const auto best = *std::max_element (magnitude.begin(), magnitude.end());
+    std::vector<bool> lobe (magnitude.size(), false);
+    markLobe (magnitude, chosenIndex, lobe);
+    for (const auto lag : fitting)
+        markLobe (magnitude, (size_t) (lag + lagLimit), lobe);
+    auto isPeak = [&] (size_t i) { return magnitude[i] >= magnitude[i - 1] && magnitude[i] >= magnitude[i + 1]; };
+    if (periodic)
+        for (size_t i = 1; i + 1 < magnitude.size(); ++i)
+            if (magnitude[i] >= 0.9 * best && isPeak (i))
+                markLobe (magnitude, i, lobe);
+    double rest = 0.0;
+    for (size_t i = 1; i + 1 < magnitude.size(); ++i)
+        if (! lobe[i] && isPeak (i))
+            rest = std::max (rest, magnitude[i]);
+    return magnitude[chosenIndex] > 0.0 ? std::clamp (1.0 - rest / magnitude[chosenIndex], 0.0, 1.0) : 0.0;
+}
 } // namespace
 
 DelayEstimate estimateDelay (const std::vector<double>& xIn, const std::vector<double>& yIn, int maximumLag)
@@ -325,40 +419,8 @@ DelayEstimate estimateDelay (const std::vector<double>& xIn, const std::vector<d
     if (best < 0.05)
         return estimate;
 
-    const auto yStart = loudestStretch (yRaw, Trial::span);
-    // Every candidate is looked at roughly (whole lag and half samples
-    // either side); only those near the best are refined.
-    std::vector<Candidate> rough;
-    std::map<int, std::unique_ptr<Trial>> trials; // each lag's stretch, transformed once
-    auto trialOf = [&] (int lag) -> Trial&
-    {
-        auto& t = trials[lag];
-        if (t == nullptr)
-            t = std::make_unique<Trial> (xRaw, yRaw, yStart, lag, 1.0 / xPeak);
-        return *t;
-    };
-    for (const auto lag : candidateLags (magnitude, lagLimit, best))
-    {
-        auto& trial = trialOf (lag);
-        Candidate c { lag, 0.0, trial.fitAt (0.0) };
-        for (const auto f : { -0.5, 0.5 })
-            if (auto fit = trial.fitAt (f); fit.unexplained < c.fit.unexplained)
-                c = { lag, f, std::move (fit) };
-        rough.push_back (std::move (c));
-    }
-    const auto roughBest = std::min_element (rough.begin(), rough.end(),
-                                             [] (const Candidate& a, const Candidate& b) { return a.fit.unexplained < b.fit.unexplained; })->fit.unexplained;
-    std::vector<Candidate> candidates;
-    for (auto& c : rough)
-        if (c.fit.unexplained <= 2.0 * roughBest + 0.05)
-        {
-            refine (trialOf (c.lag), c, 0.02);
-            candidates.push_back (std::move (c));
-        }
-        else
-        {
-            trials.erase (c.lag);
-        }
+    Trials trials (xRaw, yRaw, 1.0 / xPeak);
+    const auto candidates = candidatesByFit (candidateLags (magnitude, lagLimit, best), trials);
     const auto bestFit = std::min_element (candidates.begin(), candidates.end(),
                                            [] (const Candidate& a, const Candidate& b) { return a.fit.unexplained < b.fit.unexplained; })->fit;
     // Of the delays that fit as well, those keeping the polarity are
@@ -375,42 +437,19 @@ DelayEstimate estimateDelay (const std::vector<double>& xIn, const std::vector<d
     // The fraction found finely for the nearest few; of those the nearest zero is taken.
     const auto refined = std::min<size_t> (asGood.size(), 3);
     for (size_t i = 0; i < refined; ++i)
-        refine (trialOf (asGood[i].lag), asGood[i], 2.0e-4);
+        refine (trials.of (asGood[i].lag), asGood[i], 2.0e-4);
     auto chosen = asGood.front();
     for (size_t i = 1; i < refined; ++i)
         if (! fitsAsWell (chosen.fit, asGood[i].fit))
             chosen = asGood[i];
-    for (const auto& c : asGood)
-        if (std::abs (c.delay() - chosen.delay()) >= 0.5) // neighbouring lags may meet at one fraction
-        {
-            estimate.aliases.push_back (c.delay());
-            if (! sameCurve (c.fit, chosen.fit, yPeak))
-                estimate.curveDependsOnAlias = true;
-        }
-    std::sort (estimate.aliases.begin(), estimate.aliases.end(),
-               [&] (double a, double b) { return std::abs (a - chosen.delay()) < std::abs (b - chosen.delay()); });
-    if (! estimate.aliases.empty())
-        estimate.period = std::abs (estimate.aliases.front() - chosen.delay());
+    reportAliases (asGood, chosen, yPeak, estimate);
 
-    // Confidence: the chosen lag's correlation against the highest other peak,
-    // leaving out the lobes of lags that fit as well (a tone's aliases, all
-    // the strong peaks of one when it is periodic).
-    const auto chosenIndex = (size_t) (chosen.lag + lagLimit);
-    std::vector<bool> lobe (magnitude.size(), false);
-    markLobe (magnitude, chosenIndex, lobe);
+    std::vector<int> fitting;
     for (const auto* group : { &keeping, &inverting })
         for (const auto& c : *group)
-            markLobe (magnitude, (size_t) (c.lag + lagLimit), lobe);
-    if (estimate.period)
-        for (size_t i = 1; i + 1 < magnitude.size(); ++i)
-            if (magnitude[i] >= 0.9 * best && magnitude[i] >= magnitude[i - 1] && magnitude[i] >= magnitude[i + 1])
-                markLobe (magnitude, i, lobe);
-    double rest = 0.0;
-    for (size_t i = 1; i + 1 < magnitude.size(); ++i)
-        if (! lobe[i] && magnitude[i] >= magnitude[i - 1] && magnitude[i] >= magnitude[i + 1])
-            rest = std::max (rest, magnitude[i]);
-    estimate.confidence = magnitude[chosenIndex] > 0.0 ? std::clamp (1.0 - rest / magnitude[chosenIndex], 0.0, 1.0) : 0.0;
-
+            fitting.push_back (c.lag);
+    estimate.confidence = confidenceOf (magnitude, lagLimit, chosen.lag, fitting, estimate.period.has_value());
+    const auto chosenIndex = (size_t) (chosen.lag + lagLimit);
     estimate.samples = chosen.delay();
     estimate.inverted = sign[chosenIndex] < 0.0;
     estimate.unexplained = chosen.fit.unexplained;

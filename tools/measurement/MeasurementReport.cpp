@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace
 {
@@ -65,8 +66,8 @@ double tableFactorOf (const FitResult& fit)
 
 double tableValueAt (const std::vector<double>& table, double x)
 {
-    if (table.empty())
-        return 0.0;
+    if (table.empty() || ! std::isfinite (x))
+        return std::numeric_limits<double>::quiet_NaN();
     const auto position = std::clamp ((x + 1.0) * 0.5 * (double) (table.size() - 1), 0.0, (double) (table.size() - 1));
     const auto i = std::min ((size_t) position, table.size() - 2);
     const auto t = position - (double) i;

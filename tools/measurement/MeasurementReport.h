@@ -41,7 +41,8 @@ struct MeasurementReport
     std::vector<bool> gridHasData;             // per grid point
 };
 
-// The table's value at normalised x, linear between grid points.
+// The table's value at normalised x, linear between grid points; NaN for
+// an x that is not a number (or an empty table).
 double tableValueAt (const std::vector<double>& table, double x);
 
 // The curve a published table describes at normalised x: the smoothing's

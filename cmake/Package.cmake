@@ -3,8 +3,6 @@
 # folders, the command and its host-check companion, a man page, the README,
 # the changelog and the copyright with every licence. Installed through their
 # own component, so the per-user install (~/.vst3, ~/.lv2) stays apart.
-file(STRINGS "${CMAKE_SOURCE_DIR}/dialogs/ReleaseVersion.h" release_line REGEX "currentReleaseVersion")
-string(REGEX MATCH "[0-9]+\\.[0-9]+\\.[0-9]+" SONDERLITH_RELEASE "${release_line}")
 
 set(debian_build "${CMAKE_BINARY_DIR}/debian")
 file(MAKE_DIRECTORY "${debian_build}")

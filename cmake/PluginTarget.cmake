@@ -91,7 +91,7 @@ juce_add_binary_data(SonderlithIcons HEADER_NAME SonderlithIcons.h NAMESPACE Son
 set_target_properties(SonderlithIcons PROPERTIES POSITION_INDEPENDENT_CODE ON)
 target_link_libraries(Sonderlith PRIVATE SonderlithIcons)
 
-target_include_directories(Sonderlith PUBLIC "${CMAKE_SOURCE_DIR}")
+target_include_directories(Sonderlith PUBLIC "${CMAKE_SOURCE_DIR}" "${CMAKE_BINARY_DIR}/generated")
 
 target_compile_definitions(Sonderlith PUBLIC
     JUCE_WEB_BROWSER=0

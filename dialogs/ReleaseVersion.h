@@ -1,11 +1,8 @@
 #pragma once
 
-#include <juce_core/juce_core.h>
+#include "ReleaseNumber.h" // currentReleaseVersion, declared in CMakeLists.txt
 
-// The product's release: the update check compares it, the logo's tooltip
-// and `sonderlith --version` show it. The VST3 module carries the version of
-// its external interface instead (the project's version in the build).
-inline constexpr const char* currentReleaseVersion = "1.1.5";
+#include <juce_core/juce_core.h>
 
 // Whether `latest` is a newer dotted release number than `current`: tokens
 // compared as integers from the left, missing or non-numeric ones as 0.

@@ -1,6 +1,6 @@
 # The Debian package: `cpack -G DEB` in the build folder writes
 # sonderlith_<release>_<arch>.deb with the bundles in the system's plug-in
-# folders, the command and its host-check companion, a man page, the README,
+# folders, the command and its host-check companion, the man pages, the README,
 # the changelog and the copyright with every licence. Installed through their
 # own component, so the per-user install (~/.vst3, ~/.lv2) stays apart.
 
@@ -28,15 +28,14 @@ configure_file("${CMAKE_SOURCE_DIR}/resources/debian/copyright.in" "${debian_bui
 
 # Compressed as Debian's policy asks: gzip -9 without a name or time stamp.
 find_program(SONDERLITH_GZIP gzip REQUIRED)
-foreach(pair "changelog;changelog.gz" "sonderlith.1;sonderlith.1.gz" "sonderlith-host-check.1;sonderlith-host-check.1.gz")
+foreach(pair "changelog;changelog.gz")
     list(GET pair 0 source)
     list(GET pair 1 target)
     add_custom_command(OUTPUT "${debian_build}/${target}"
         COMMAND "${SONDERLITH_GZIP}" -9 -n -c "${CMAKE_SOURCE_DIR}/resources/debian/${source}" > "${debian_build}/${target}"
         DEPENDS "${CMAKE_SOURCE_DIR}/resources/debian/${source}")
 endforeach()
-add_custom_target(sonderlith_debian_files ALL
-    DEPENDS "${debian_build}/changelog.gz" "${debian_build}/sonderlith.1.gz" "${debian_build}/sonderlith-host-check.1.gz")
+add_custom_target(sonderlith_debian_files ALL DEPENDS "${debian_build}/changelog.gz")
 
 install(DIRECTORY "${SONDERLITH_VST3_BUNDLE}" DESTINATION lib/vst3 USE_SOURCE_PERMISSIONS COMPONENT deb)
 install(DIRECTORY "${SONDERLITH_LV2_BUNDLE}" DESTINATION lib/lv2 USE_SOURCE_PERMISSIONS COMPONENT deb)
@@ -44,7 +43,8 @@ install(TARGETS sonderlith RUNTIME DESTINATION bin COMPONENT deb)
 if(TARGET sonderlith-host-check)
     install(TARGETS sonderlith-host-check RUNTIME DESTINATION bin COMPONENT deb)
 endif()
-install(FILES "${debian_build}/sonderlith.1.gz" "${debian_build}/sonderlith-host-check.1.gz" DESTINATION share/man/man1 COMPONENT deb)
+# sonderlith-host-check(1), the subcommand's page, is the helper's too: it takes the same bundle.
+install(FILES ${SONDERLITH_MAN_PAGES} DESTINATION share/man/man1 COMPONENT deb)
 install(FILES "${CMAKE_SOURCE_DIR}/README.md" "${debian_build}/copyright" "${debian_build}/changelog.gz"
     DESTINATION share/doc/sonderlith COMPONENT deb)
 # The bundles' libraries are copied as folders, which CPack does not strip:

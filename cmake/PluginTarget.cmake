@@ -1,6 +1,30 @@
 # The plug-in: juce_add_plugin makes the shared-code static library
 # "Sonderlith" (linked by the VST3, the tests, the benchmarks and the tools, so
 # JUCE compiles once per build folder) and the bundle target "Sonderlith_VST3".
+
+# Pieces of the plug-in's code that the command's report writers use too:
+# the theme's colours and fonts, and the preset files. Object libraries that
+# use JUCE's headers only, compiled once and linked into each side, which
+# brings its own JUCE.
+file(GLOB SONDERLITH_FONT_FILES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/resources/fonts/*.ttf")
+juce_add_binary_data(SonderlithFonts HEADER_NAME SonderlithFonts.h NAMESPACE SonderlithFonts SOURCES ${SONDERLITH_FONT_FILES})
+set_target_properties(SonderlithFonts PROPERTIES POSITION_INDEPENDENT_CODE ON)
+add_library(sonderlith_theme OBJECT ui_core/ThemeColours.cpp ui_core/Fonts.cpp)
+target_include_directories(sonderlith_theme PUBLIC "${CMAKE_SOURCE_DIR}")
+sonderlith_use_juce_headers(sonderlith_theme PUBLIC juce_core juce_events juce_data_structures juce_graphics)
+target_link_libraries(sonderlith_theme PUBLIC SonderlithFonts)
+
+# The preset reader checks its zlib streams itself (the toolkit's reader keeps
+# whatever decoded before an error); it is the system's zlib the toolkit uses too.
+find_package(ZLIB REQUIRED)
+add_library(sonderlith_preset_files OBJECT
+    persistence/SafeFileWrite.cpp
+    persistence/TransferFunctionPreset.cpp
+    persistence/ValueTreeStreamCheck.cpp)
+target_include_directories(sonderlith_preset_files PUBLIC "${CMAKE_SOURCE_DIR}")
+sonderlith_use_juce_headers(sonderlith_preset_files PUBLIC juce_core juce_events juce_data_structures)
+target_link_libraries(sonderlith_preset_files PUBLIC ZLIB::ZLIB)
+
 juce_add_plugin(Sonderlith
     COMPANY_NAME "Veltrasonic"
     PRODUCT_NAME "Sonderlith"
@@ -37,10 +61,7 @@ target_sources(Sonderlith PRIVATE
     persistence/FactoryOverrides.cpp
     persistence/PlatformFolders.cpp
     persistence/PresetManager.cpp
-    persistence/SafeFileWrite.cpp
-    persistence/TransferFunctionPreset.cpp
-    persistence/UserSettings.cpp
-    persistence/ValueTreeStreamCheck.cpp)
+    persistence/UserSettings.cpp)
 
 target_sources(Sonderlith PRIVATE
     ui_core/CaptionedValueLayout.cpp
@@ -64,13 +85,11 @@ target_sources(Sonderlith PRIVATE
     ui_core/TooltipDisplayPanel.cpp
     ui_core/ValueDisplay.cpp
     ui_core/DesignTokens.cpp
-    ui_core/Fonts.cpp
     ui_core/GlowLayer.cpp
     ui_core/GlowSpillOverlay.cpp
     ui_core/PlotFeedBuilders.cpp
     ui_core/WaveformVisualizer.cpp
     ui_core/PhosphorBlur.cpp
-    ui_core/ThemeColours.cpp
     ui_core/WarningOverlayPanel.cpp
     ui_panels/ControlsPanel.cpp
     ui_panels/HorizontalStrip.cpp
@@ -79,11 +98,7 @@ target_sources(Sonderlith PRIVATE
     ui_panels/ScaleControlsPanel.cpp
     ui_panels/SmoothingControlsPanel.cpp)
 
-# The ten embedded fonts, each turned into a typeface once from memory.
-file(GLOB SONDERLITH_FONT_FILES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/resources/fonts/*.ttf")
-juce_add_binary_data(SonderlithFonts HEADER_NAME SonderlithFonts.h NAMESPACE SonderlithFonts SOURCES ${SONDERLITH_FONT_FILES})
-set_target_properties(SonderlithFonts PROPERTIES POSITION_INDEPENDENT_CODE ON)
-target_link_libraries(Sonderlith PRIVATE SonderlithFonts)
+target_link_libraries(Sonderlith PRIVATE sonderlith_theme sonderlith_preset_files)
 
 # Transport, save and logo artwork (SVG, black or currentColor for recolouring).
 file(GLOB SONDERLITH_ICON_FILES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/resources/icons/*.svg")
@@ -91,35 +106,18 @@ juce_add_binary_data(SonderlithIcons HEADER_NAME SonderlithIcons.h NAMESPACE Son
 set_target_properties(SonderlithIcons PROPERTIES POSITION_INDEPENDENT_CODE ON)
 target_link_libraries(Sonderlith PRIVATE SonderlithIcons)
 
-target_include_directories(Sonderlith PUBLIC "${CMAKE_SOURCE_DIR}" "${CMAKE_BINARY_DIR}/generated")
+target_include_directories(Sonderlith PUBLIC "${CMAKE_SOURCE_DIR}")
 
 target_compile_definitions(Sonderlith PUBLIC
-    JUCE_WEB_BROWSER=0
     JUCE_USE_CURL=1
     JUCE_VST3_CAN_REPLACE_VST2=0
-    # Debian's JUCE has no bundled codecs: FLAC and Ogg Vorbis come from the
-    # system's libFLAC and libvorbis.
-    JUCE_USE_FLAC=1
-    JUCE_INCLUDE_FLAC_CODE=0
-    JUCE_USE_OGGVORBIS=1
-    JUCE_INCLUDE_OGGVORBIS_CODE=0
-    JUCE_STRICT_REFCOUNTEDPOINTER=1)
-
-find_package(PkgConfig REQUIRED)
-pkg_check_modules(SONDERLITH_CODECS REQUIRED IMPORTED_TARGET flac vorbisenc vorbisfile vorbis ogg)
-# The preset reader checks its zlib streams itself (the toolkit's reader keeps
-# whatever decoded before an error); it is the system's zlib the toolkit uses too.
-find_package(ZLIB REQUIRED)
-target_link_libraries(Sonderlith PRIVATE ZLIB::ZLIB)
+    ${SONDERLITH_JUCE_SETTINGS})
 
 target_link_libraries(Sonderlith
-    PUBLIC
-        PkgConfig::SONDERLITH_CODECS
     PRIVATE
         juce::juce_recommended_config_flags
         juce::juce_recommended_warning_flags
         juce::juce_audio_basics
-        juce::juce_audio_formats
         juce::juce_audio_processors
         juce::juce_core
         juce::juce_data_structures
@@ -127,11 +125,12 @@ target_link_libraries(Sonderlith
         juce::juce_graphics
         juce::juce_gui_basics
     PUBLIC
-        sonderlith_dsp)
+        sonderlith_dsp
+        sonderlith_release)
 
 # Tests, benchmarks and tools link the plug-in's code through this target.
 sonderlith_expose_juce_usage(sonderlith_shared Sonderlith
-    juce_audio_basics juce_audio_formats juce_audio_processors juce_core juce_data_structures juce_events
+    juce_audio_basics juce_audio_processors juce_core juce_data_structures juce_events
     juce_graphics juce_gui_basics juce_gui_extra juce_audio_plugin_client)
 
 if(SONDERLITH_LTO)

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Prepares a fresh Debian 12 machine to build Sonderlith: installs the system
-# packages the build needs and unpacks JUCE 8.0.6 (Debian's source package, with
+# packages the build needs and unpacks JUCE (Debian's source package, with
 # Debian's patches applied) into a cache folder outside the work tree.
 # Idempotent, safe against concurrent runs, and returns at once when warm.
 # Prints the JUCE folder on its last line.
 set -euo pipefail
 
-JUCE_VERSION="8.0.6"
-JUCE_DEB_VERSION="8.0.6+ds-2"
+# shellcheck source=juce.env
+source "$(dirname "${BASH_SOURCE[0]}")/juce.env"
 CACHE_ROOT="${XDG_CACHE_HOME:-$HOME/.cache}/sonderlith"
 JUCE_DIR="${SONDERLITH_JUCE_DIR:-$CACHE_ROOT/juce-$JUCE_VERSION}"
 
@@ -16,7 +16,7 @@ PACKAGES=(build-essential cmake ninja-build pkg-config dpkg-dev
   libxinerama-dev libxcursor-dev zlib1g-dev libpng-dev libjpeg-dev
   libcurl4-openssl-dev libgtest-dev libbenchmark-dev ccache
   xvfb xauth clang libclang-rt-14-dev
-  libflac-dev libvorbis-dev libfftw3-dev
+  libflac-dev libvorbis-dev libfftw3-dev libcli11-dev help2man python3-jsonschema
   jalv lilv-utils jackd2 libjack-jackd2-dev lintian
   python3-numpy python3-scipy xdotool imagemagick ardour)
 

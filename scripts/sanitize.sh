@@ -11,7 +11,7 @@ source "$(dirname "$0")/common.sh"
 kind="${1:?usage: sanitize.sh thread|address}"
 build="$(sonderlith_sanitizer_build "$kind")"
 programs=(sonderlith_tests sonderlith_realtime_tests sonderlith_dsp_tests sonderlith_ui_tests)
-[ "$kind" = address ] && programs+=(sonderlith_tool_tests)
+[ "$kind" = address ] && programs+=(sonderlith_engine_tests sonderlith_command_tests)
 cmake --build "$build" --target "${programs[@]}"
 
 export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"

@@ -2,7 +2,7 @@
 #include "persistence/UserSettings.h"
 #include "plugin/PluginAudioProcessor.h"
 #include "tools/hosting/BareXServer.h"
-#include "tools/measurement/DemoDevice.h"
+#include "dsp/DemoDevice.h"
 
 #include <atomic>
 #include <chrono>

@@ -1,6 +1,6 @@
 #include "tools/host_check/HostCheck.h"
 
-#include "tools/measurement/DemoDevice.h"
+#include "dsp/DemoDevice.h"
 
 #include <thread>
 

@@ -1,0 +1,80 @@
+#include "engine/MeasurementVerdict.h"
+
+juce::String verdictName (Verdict v)
+{
+    switch (v)
+    {
+        case Verdict::good: return "good";
+        case Verdict::doubtful: return "doubtful";
+        case Verdict::failed: return "failed";
+    }
+    return {};
+}
+
+namespace
+{
+juce::String percent (double v) { return juce::String (v * 100.0, 1) + " %"; }
+
+// What to try when the fit is poor, in the command's terms.
+juce::String remedyForPoorFit (const VerdictContext& c)
+{
+    if (const auto& probe = c.misalignmentProbe; probe && probe->found && std::abs (probe->samples) >= 0.5 && probe->confidence >= lowDelayConfidence)
+        return "; Y lags X by about " + juce::String (probe->samples, 1) + " samples? try --auto-latency";
+    if (c.pluginEstimator)
+        return "; try --algorithm auto, which suits any material";
+    return {};
+}
+} // namespace
+
+Judgement judgeMeasurement (const MeasurementReport& r, const VerdictContext& c)
+{
+    using namespace verdictLimits;
+    Judgement j;
+    auto flag = [&j] (Verdict v, const juce::String& reason)
+    {
+        j.verdict = std::max (j.verdict, v);
+        j.reasons.add (reason);
+    };
+
+    if (r.curveVariation < failedCurveVariation)
+        flag (Verdict::failed, "Y does not follow X: the curve is flat (its variation is " + juce::String (r.curveVariation * 100.0, 3)
+                                   + " % of Y's level): the device's output is constant or not connected");
+
+    const auto esr = "ESR " + juce::String (r.esr, 4) + " (the curve leaves " + percent (r.normalisedResidual) + " of Y unexplained";
+    if (r.normalisedResidual > failedResidual)
+        flag (Verdict::failed, "Y is not a function of X: " + esr + ", limit " + percent (failedResidual)
+                                   + "); X and Y are misaligned (check the delay), from different takes, or the device is not static" + remedyForPoorFit (c));
+    else if (r.normalisedResidual > doubtfulResidual)
+        flag (Verdict::doubtful, esr + ", more than " + percent (doubtfulResidual)
+                                     + "): one static curve does not model this device (memory: filters, a DC blocker, an envelope), or noise dominates"
+                                     + remedyForPoorFit (c));
+
+    if (r.rangeCoverage < failedRange)
+        flag (Verdict::failed, "X covers only " + percent (r.rangeCoverage) + " of its range (limit " + percent (failedRange) + ")");
+    else if (r.rangeCoverage < doubtfulRange)
+        flag (Verdict::doubtful, "X covers only " + percent (r.rangeCoverage) + " of its range: the rest of the curve is extrapolated");
+
+    if (r.repeatability > doubtfulRepeatability)
+        flag (Verdict::doubtful, "the two halves of the capture disagree by " + juce::String (r.repeatability, 4) + " where both have data (more than "
+                                     + juce::String (doubtfulRepeatability) + " beyond their noise): the device drifts or has time-based effects");
+    if (r.hysteresisWidth > doubtfulHysteresis)
+        flag (Verdict::doubtful, "rising and falling X give curves " + juce::String (r.hysteresisWidth, 4) + " apart (more than "
+                                     + juce::String (doubtfulHysteresis) + "): the device has memory, which one static curve does not model; the table is the curve midway");
+
+    if (c.stimulusSpread && *c.stimulusSpread > doubtfulStimulusSpread)
+        flag (Verdict::doubtful, "the curve differs between the stimulus's parts by " + juce::String (*c.stimulusSpread, 4) + " (more than "
+                                     + juce::String (doubtfulStimulusSpread)
+                                     + "): it depends on frequency or level, so the device has memory, which one static curve does not model");
+
+    if (const auto& delay = c.estimatedDelay; delay && delay->found)
+    {
+        if (delay->curveDependsOnAlias)
+            flag (Verdict::doubtful, "delays " + juce::String (delay->period.value_or (0.0), 1)
+                                         + " samples apart fit as well but give different curves (self-similar material such as a level sweep): "
+                                           "the delay cannot be told from it; give --delay, or measure on noise, music or the command's stimulus");
+        else if (delay->confidence < lowDelayConfidence && ! delay->period)
+            flag (Verdict::doubtful, "the delay estimate is uncertain (confidence " + juce::String (delay->confidence, 2)
+                                         + "): no lag stands clearly above the rest");
+    }
+    return j;
+}

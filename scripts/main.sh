@@ -3,8 +3,9 @@
 # Sonderlith.vst3 into ~/.vst3 and Sonderlith.lv2 into ~/.lv2, measures the
 # built-in tanh device the way the plug-in does (writing a preset, a picture
 # and the report), measures it again with the recording estimator and compares
-# the two (the README's pictures in docs/ are these), then loads each
-# installed bundle as a host does and streams the device through it.
+# the two (pictures under build/demo; scripts/refresh_readme_pictures.sh
+# redraws the README's), then loads each installed bundle as a host does and
+# streams the device through it.
 source "$(dirname "$0")/common.sh"
 build="${SONDERLITH_BUILD_DIR:-$SONDERLITH_ROOT/build}"
 sonderlith_configure "$build" -DCMAKE_BUILD_TYPE=Release
@@ -24,14 +25,12 @@ echo "measuring the built-in tanh device (0 dB sine through tanh(3x)/tanh(3)):"
 echo
 "$build/tools/sonderlith" inspect "$out/tanh.tfunc"
 echo
-# The pictures the README shows: a report of the recording estimator on a
-# noisy capture, and the plug-in's freeze against it.
-docs="$SONDERLITH_ROOT/docs"
-mkdir -p "$docs"
+# A report of the recording estimator on a noisy capture, and the plug-in's
+# freeze against it.
 echo "measuring the tanh device again with noise at -50 dBFS, every pair, the recording estimator:"
-"$build/tools/sonderlith" measure --demo tanh --noise-db -50 -o "$out/tanh-recording.tfunc" --png "$docs/report.png"
+"$build/tools/sonderlith" measure --demo tanh --noise-db -50 -o "$out/tanh-recording.tfunc" --png "$out/report.png"
 echo
-"$build/tools/sonderlith" compare "$out/tanh.tfunc" "$out/tanh-recording.tfunc" --tolerance 0.02 --png "$docs/compare.png"
+"$build/tools/sonderlith" compare "$out/tanh.tfunc" "$out/tanh-recording.tfunc" --tolerance 0.02 --png "$out/compare.png"
 echo
 echo "loading the installed plug-in as a VST3 host does and streaming the device through it:"
 "$build/tools/sonderlith" host-check "$bundle"

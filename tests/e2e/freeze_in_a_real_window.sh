@@ -65,6 +65,8 @@ curve_shown() {
 }
 wait_for 20 curve_shown || { echo "the plot did not change to the fitted curve (bright share $before -> $(bright "$out/after.png"))"; exit 1; }
 echo "bright share of the plot: live $before, frozen $(bright "$out/after.png")"
+# The whole window frozen on the curve, for a person (and the README) to look at.
+import -window root -crop "700x550+$x+$y" +repage "$out/window.png"
 
 # Frozen: Ctrl+S saves.
 xdotool key ctrl+s

@@ -1,5 +1,5 @@
 #include "persistence/TransferFunctionPreset.h"
-#include "tests/support/ImageOutput.h"
+#include "tests/support/Images.h"
 #include "tools/sonderlith/CommandLine.h"
 #include "report/ReportPicture.h"
 
@@ -64,11 +64,12 @@ TEST (ReportPicture, measurementPictureShowsAxesCurveAndVerdict)
                                Case { "failed", "tanh", 37.0, Verdict::failed } })
         {
             MeasureOptions o;
-            o.picture.light = light;
+            PictureOptions picturing;
+            picturing.light = light;
             const auto outcome = measured (o, c.device, c.delay);
             ASSERT_TRUE (outcome.ok) << outcome.error;
             ASSERT_EQ (outcome.judgement.verdict, c.verdict) << c.name;
-            const auto picture = drawMeasurementReport (o, outcome, o.picture);
+            const auto picture = drawMeasurementReport (o, outcome, picturing);
             const auto name = juce::String ("report-") + c.name + (light ? "-light" : "-dark") + ".png";
             test::savePng (picture.image, name);
             const auto where = name.toStdString();

@@ -77,8 +77,6 @@ juce::MemoryBlock unreadableWav (short format, short bits)
     return out.getMemoryBlock();
 }
 
-};
-
 void writeNoiseCapture (const juce::File& file, size_t length, int delay, const std::function<double (double)>& device, double level)
 {
     std::mt19937 random (17);

@@ -26,14 +26,89 @@ using namespace test;
 
 TEST (CommandLine, everySubcommandHasHelp)
 {
-    for (const auto* command : { "measure", "inspect", "compare", "stimulus", "host-check" })
-        for (const auto& arguments : { juce::StringArray { command, "--help" }, juce::StringArray { command, "-h" }, juce::StringArray { "help", command } })
+    // An option each command has and one only another has: a help that lost
+    // its options, or showed another command's, fails.
+    struct Case
+    {
+        const char* command;
+        const char* own;
+        const char* foreign;
+    };
+    for (const auto& c : { Case { "measure", "--auto-latency", "--match-gain" }, Case { "inspect", "--png", "--auto-latency" },
+                           Case { "compare", "--match-gain", "--seconds" }, Case { "stimulus", "--seconds", "--tolerance" },
+                           Case { "host-check", "BUNDLE", "--png" } })
+        for (const auto& arguments : { juce::StringArray { c.command, "--help" }, juce::StringArray { c.command, "-h" }, juce::StringArray { "help", c.command } })
         {
             const auto run = sonderlith (arguments);
-            EXPECT_EQ (run.code, 0) << arguments.joinIntoString (" ") << ": " << run.err;
-            EXPECT_TRUE (run.out.contains (juce::String ("sonderlith ") + command)) << arguments.joinIntoString (" ");
-            EXPECT_FALSE (run.out.contains (juce::String (command) == "measure" ? "inspect FILE" : "measure (")) << "only that command's usage";
+            const auto where = arguments.joinIntoString (" ");
+            EXPECT_EQ (run.code, 0) << where << ": " << run.err;
+            EXPECT_TRUE (run.out.contains (juce::String ("Usage: sonderlith ") + c.command)) << where << ": " << run.out;
+            EXPECT_TRUE (run.out.contains (c.own)) << where;
+            EXPECT_FALSE (run.out.contains (c.foreign)) << where << ": only that command's options";
         }
+    const auto all = sonderlith ({ "--help" });
+    EXPECT_EQ (all.code, 0);
+    for (const auto* command : { "measure", "inspect", "compare", "stimulus", "host-check" })
+        EXPECT_TRUE (all.out.contains (juce::String ("  ") + command + " ")) << command << " missing from: " << all.out;
+}
+
+// Usage errors: exit code 2, the problem named, and the usage when nothing
+// was asked at all.
+TEST (CommandLine, usageErrorsExitTwoAndSayWhy)
+{
+    struct Case
+    {
+        juce::StringArray arguments;
+        const char* message;
+    };
+    for (const auto& c : { Case { {}, "Usage: sonderlith" },
+                           Case { { "frobnicate" }, "Unknown command 'frobnicate'" },
+                           Case { { "--frobnicate" }, "Unknown option '--frobnicate'" },
+                           Case { { "measure", "--demo", "fuzz" }, "--demo: fuzz not in {tanh,hardclip,asym,hysteresis}" },
+                           Case { { "measure", "--demo", "tanh", "--force", "--force" }, "--force is given twice" },
+                           Case { { "measure", "--demo", "tanh", "--theme", "sepia" }, "--theme: sepia not in {dark,light}" },
+                           Case { { "measure", "--demo", "tanh", "--size", "100x100" }, "--size: expects WIDTHxHEIGHT in pixels, 320x240 to 8000x8000, not '100x100'" },
+                           Case { { "measure", "--demo", "tanh", "--delay", "nan" }, "--delay: expects a number" },
+                           Case { { "measure", "--demo", "tanh", "--start" }, "--start" },
+                           Case { { "inspect", "a.tfunc", "b.tfunc" }, "not expected: b.tfunc" },
+                           Case { { "inspect" }, "preset is required" },
+                           Case { { "stimulus", "a.wav", "b.wav" }, "not expected: b.wav" },
+                           Case { { "stimulus", "a.wav", "--bits", "16" }, "--bits: 16 not in {24,32f}" },
+                           Case { { "stimulus", "a.flac" }, "stimulus writes a .wav file, not 'a.flac'" },
+                           Case { { "compare", "a.tfunc" }, "compare needs two or more curves" },
+                           Case { { "host-check" }, "bundle is required" } })
+    {
+        const auto run = sonderlith (c.arguments);
+        const auto where = c.arguments.joinIntoString (" ");
+        EXPECT_EQ (run.code, 2) << where << ": " << run.err;
+        EXPECT_TRUE (run.err.contains (c.message)) << where << ": " << run.err;
+        EXPECT_TRUE (run.out.isEmpty()) << where << ": " << run.out;
+    }
+}
+
+// Choices are taken in any case, the same for every option; "--" ends the
+// options, so a file may begin with a dash (or be named like a command).
+TEST_F (Files, choicesInAnyCaseAndFilesAfterDoubleDash)
+{
+    const auto preset = folder.getChildFile ("tanh.tfunc");
+    const auto measured = sonderlith ({ "measure", "--demo", "TanH", "--algorithm", "MEAN", "--length", "16K", "--theme", "Light", "-o",
+                                        preset.getFullPathName() });
+    ASSERT_EQ (measured.code, 0) << measured.err;
+    EXPECT_TRUE (measured.out.contains ("mean, smoothing 50, length 16k")) << measured.out;
+    EXPECT_EQ (sonderlith ({ "stimulus", folder.getChildFile ("s.wav").getFullPathName(), "--bits", "32F", "--seconds", "10" }).code, 0);
+
+    ASSERT_TRUE (preset.copyFileTo (folder.getChildFile ("-dash.tfunc")));
+    ASSERT_TRUE (preset.copyFileTo (folder.getChildFile ("measure")));
+    const auto previous = juce::File::getCurrentWorkingDirectory();
+    folder.setAsCurrentWorkingDirectory();
+    const auto compared = sonderlith ({ "compare", "tanh.tfunc", "--", "-dash.tfunc", "measure" });
+    const auto inspected = sonderlith ({ "inspect", "--", "-dash.tfunc" });
+    previous.setAsCurrentWorkingDirectory();
+    EXPECT_EQ (compared.code, 0) << compared.err;
+    EXPECT_TRUE (compared.out.contains (folder.getChildFile ("-dash.tfunc").getFullPathName() + " (preset)")) << compared.out;
+    EXPECT_TRUE (compared.out.contains ("A vs C: max difference 0.000000")) << compared.out;
+    EXPECT_EQ (inspected.code, 0) << inspected.err;
+    EXPECT_TRUE (inspected.out.contains ("16384")) << inspected.out;
 }
 
 TEST (CommandLine, versionIsTheProductRelease)
@@ -101,7 +176,7 @@ TEST_F (Files, badInputsFailClearlyAndWriteNothing)
                            Case { { "measure", "--xy", path ("missing.wav"), "-o", out }, 1, "there is no such file" },
                            Case { { "measure", "--xy", path ("x.wav"), "-o", out }, 1, "has no channel 2" },
                            Case { { "measure", "--demo", "tanh", "--smoothing", "500", "-o", out }, 2, "--smoothing" },
-                           Case { { "measure", "--demo", "tanh", "--bogus", "-o", out }, 2, "Unknown option" },
+                           Case { { "measure", "--demo", "tanh", "--bogus", "-o", out }, 2, "The following argument was not expected: --bogus" },
                            Case { { "measure", "-o", out }, 2, "exactly one input" },
                            Case { { "measure", "--xy", path ("x.wav"), "--xy", path ("few.wav"), "-o", out }, 2, "--xy is given twice" },
                            Case { { "measure", "--demo", "tanh", "-o", out, "--output", path ("b.tfunc") }, 2, "--output is given twice" },
@@ -109,14 +184,14 @@ TEST_F (Files, badInputsFailClearlyAndWriteNothing)
                            Case { { "measure", "--xy", path ("x.wav"), "--demo-delay", "4", "-o", out }, 2, "go with --demo" },
                            Case { { "measure", "--demo", "tanh", "--auto-latency", "--delay", "3", "-o", out }, 2, "leave out --delay" },
                            Case { { "measure", "--demo", "tanh", "--auto-latency", "--latency-x", "3", "-o", out }, 2, "leave out --delay" },
-                           Case { { "measure", "--demo", "tanh", "--algorithm", "median", "-o", out }, 2, "--algorithm is auto, mean or odr" },
-                           Case { { "measure", "--demo", "tanh", "--length", "1k", "-o", out }, 2, "--length is all, 16k" },
+                           Case { { "measure", "--demo", "tanh", "--algorithm", "median", "-o", out }, 2, "--algorithm: median not in {auto,mean,odr}" },
+                           Case { { "measure", "--demo", "tanh", "--length", "1k", "-o", out }, 2, "--length: 1k not in {all,16k,32k,64k,128k}" },
                            Case { { "measure", "--demo", "tanh", "--start", "10", "-o", out }, 1, "--start 10.000 s is past the end of the recording (2.731 s)" },
                            Case { { "measure", "--xy", path ("truncated.wav"), "-o", out }, 1, "truncated: its header promises 70000 samples, the file holds 30000" },
                            Case { { "measure", "--xy", path ("mulaw.wav"), "-o", out }, 1, "WAV encoding (format 7, 8 bits) is not supported" },
                            Case { { "measure", "--xy", path ("double.wav"), "-o", out }, 1,
                                   "(format 3, 64 bits) is not supported; this command reads integer PCM (8, 16, 24 or 32 bits) and floating point (32 bits)" },
-                           Case { { "measure", "--xy", path ("x.wav"), "--latency-x", "600", "-o", out }, 2, "--latency-x expects a number from 0 to 512" },
+                           Case { { "measure", "--xy", path ("x.wav"), "--latency-x", "600", "-o", out }, 2, "--latency-x: expects a number from 0 to 512, not '600'" },
                            Case { { "measure", "--xy", path ("x.wav"), "--png", path ("x.wav"), "-o", out }, 2, "--png writes a .png file" },
                            Case { { "measure", "--demo", "tanh", "-o", path ("curve.png") }, 2, "-o writes a .tfunc file" },
                            Case { { "measure", "--demo", "tanh", "-o", out, "--json", path ("curve.csv") }, 2, "--json writes a .json file" },
@@ -148,7 +223,7 @@ TEST_F (Files, badInputsFailClearlyAndWriteNothing)
     folder.getChildFile ("broken.tfunc").replaceWithData ("\x01\x02\x03", 3);
     const auto inspected = sonderlith ({ "inspect", path ("broken.tfunc") });
     EXPECT_EQ (inspected.code, 1);
-    EXPECT_TRUE (inspected.err.isNotEmpty());
+    EXPECT_TRUE (inspected.err.contains ("broken.tfunc is not a Sonderlith preset (.tfunc): no preset data in it")) << inspected.err;
 
     const auto wav = sonderlith ({ "inspect", path ("x.wav") });
     EXPECT_EQ (wav.code, 1);
@@ -216,8 +291,8 @@ TEST_F (Files, adaptationsAreAnnouncedAndAmbiguitiesRefused)
         int code;
         const char* message;
     };
-    for (const auto& c : { Case { { "--xy", path ("xy.wav"), "--smoothing", "50.5" }, 2, "--smoothing expects a whole number from 1 to 100" },
-                           Case { { "--x", path ("xy.wav"), "--y", path ("bad.wav"), "--channel", "1.5" }, 2, "--channel expects a whole number" },
+    for (const auto& c : { Case { { "--xy", path ("xy.wav"), "--smoothing", "50.5" }, 2, "--smoothing: expects a whole number from 1 to 100, not '50.5'" },
+                           Case { { "--x", path ("xy.wav"), "--y", path ("bad.wav"), "--channel", "1.5" }, 2, "--channel: expects a whole number from 1 to 64, not '1.5'" },
                            Case { { "--xy", path ("xy.wav"), "--latency-x", "5", "--delay", "5" }, 2, "--latency-x and --delay each set the delay" },
                            Case { { "--xy", path ("xy.wav"), "--latency-x", "5", "--latency-y", "5" }, 2, "give one of them" },
                            Case { { "--x", path ("xy.wav"), "--y", path ("xy.wav") }, 2, "name the same file" },

@@ -8,6 +8,17 @@
 
 namespace
 {
+juce::String fromUtf8 (const std::string& text) { return juce::String::fromUTF8 (text.c_str()); }
+
+// CLI11's words for an option given twice are its count check's.
+std::string failureMessage (const CLI::App*, const CLI::Error& e)
+{
+    std::string message = e.what();
+    if (const auto at = message.find (": At Most 1 required but received"); at != std::string::npos)
+        message = message.substr (0, at) + " is given twice";
+    return message + "\nRun with --help for more information.\n";
+}
+
 struct Command
 {
     CLI::App app { "Measures the static transfer function y = f(x) of an audio device (a distortion, saturator or amp) from "
@@ -64,26 +75,22 @@ std::vector<std::string> wordsOf (const juce::StringArray& arguments)
     return words;
 }
 
-juce::String fromUtf8 (const std::string& text) { return juce::String::fromUTF8 (text.c_str()); }
-
-// CLI11's words for an option given twice are its count check's.
-std::string failureMessage (const CLI::App*, const CLI::Error& e)
-{
-    std::string message = e.what();
-    if (const auto at = message.find (": At Most 1 required but received"); at != std::string::npos)
-        message = message.substr (0, at) + " is given twice";
-    return message + "\nRun with --help for more information.\n";
-}
 } // namespace
 
 int runCommandLine (const juce::StringArray& arguments, juce::String& out, juce::String& err, std::function<void (const juce::String&)> progress)
 {
     Command command;
     auto words = wordsOf (arguments);
-    if (! words.empty() && words.back().rfind ("-", 0) != 0 && ! command.isCommand (words.back()))
+    // CLI11 calls both "a subcommand is required".
+    if (! words.empty() && ! command.isCommand (words.back()))
     {
-        err << "Unknown command '" << fromUtf8 (words.back()) << "'\n" << fromUtf8 (command.app.help());
-        return exitCodes::usage;
+        const auto& first = words.back();
+        const auto isOption = first.rfind ("-", 0) == 0;
+        if (! isOption || (first != "-h" && first != "--help" && first != "--version"))
+        {
+            err << (isOption ? "Unknown option '" : "Unknown command '") << fromUtf8 (first) << "'\n" << fromUtf8 (command.app.help());
+            return exitCodes::usage;
+        }
     }
     const auto nothingAsked = words.empty();
     try

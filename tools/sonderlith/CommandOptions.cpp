@@ -22,6 +22,20 @@ CLI::Validator numberIn (double minimum, double maximum)
         ("NUMBER in " + range).toStdString());
 }
 
+CLI::Validator wholeIn (int minimum, int maximum)
+{
+    const auto range = juce::String (minimum) + " to " + juce::String (maximum);
+    return CLI::Validator (
+        [minimum, maximum, range] (std::string& text) -> std::string
+        {
+            double value = 0.0;
+            if (CLI::detail::lexical_cast (text, value) && value == std::floor (value) && value >= minimum && value <= maximum)
+                return {};
+            return ("expects a whole number from " + range + ", not '" + juce::String::fromUTF8 (text.c_str()) + "'").toStdString();
+        },
+        ("WHOLE NUMBER in " + range).toStdString());
+}
+
 CLI::Validator oneOf (const std::vector<std::string>& names)
 {
     return CLI::IsMember (names, CLI::ignore_case);
@@ -43,7 +57,7 @@ void addPictureOptions (CLI::App& command, PictureOptions& picture)
                   const auto w = width.getIntValue(), h = height.getIntValue();
                   if (width.isEmpty() || height.isEmpty() || ! width.containsOnly ("0123456789") || ! height.containsOnly ("0123456789") || w < 320
                       || h < 240 || w > 8000 || h > 8000)
-                      throw CLI::ValidationError ("--size", "is WIDTHxHEIGHT in pixels, 320x240 to 8000x8000, not '" + text + "'");
+                      throw CLI::ValidationError ("--size", "expects WIDTHxHEIGHT in pixels, 320x240 to 8000x8000, not '" + text + "'");
                   picture.width = w;
                   picture.height = h;
               },

@@ -32,6 +32,10 @@ juce::File fileArgument (const std::string& path);
 // A finite number in [minimum, maximum] (CLI11's own range check lets NaN through).
 CLI::Validator numberIn (double minimum, double maximum);
 
+// A whole number in [minimum, maximum]: a count or a setting in steps, so
+// 1.5 is refused rather than taken as 1.
+CLI::Validator wholeIn (int minimum, int maximum);
+
 // One of `names`, in any case; the value becomes the name as listed.
 CLI::Validator oneOf (const std::vector<std::string>& names);
 

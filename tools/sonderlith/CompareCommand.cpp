@@ -18,6 +18,8 @@ struct CompareRequest
 
 int run (const CompareRequest& r, CommandStreams& s)
 {
+    if (r.curves.size() < 2)
+        throw UsageError { "compare needs two or more curves (presets or CSVs written by sonderlith measure)" };
     std::vector<juce::File> inputs;
     for (const auto& path : r.curves)
         inputs.push_back (fileArgument (path));
@@ -65,7 +67,7 @@ CommandRun addCompareCommand (CLI::App& app)
 {
     auto* c = app.add_subcommand ("compare", "Compare two or more curves: presets (.tfunc) or CSVs written by sonderlith measure, all of one kind");
     auto request = std::make_shared<CompareRequest>();
-    c->add_option ("curves", request->curves, "the curves; every pair is compared")->required()->expected (2, 1 << 20)->type_name ("A B [C ...]");
+    c->add_option ("curves", request->curves, "the curves; every pair is compared")->required()->expected (1, 1 << 20)->type_name ("FILE");
     once (c->add_flag ("--match-gain", request->matchGain, "scale the second of each pair onto the first before comparing"));
     once (c->add_option ("--tolerance", request->tolerance, "the largest difference that passes, of full scale (default 0.01)"))
         ->check (numberIn (0.0, 10.0))

@@ -37,7 +37,7 @@ void addOptions (CLI::App& c, MeasureRequest& r)
     auto& o = r.options;
     once (c.add_option ("--x", r.xFile, "the device's input"))->type_name ("IN.wav");
     once (c.add_option ("--y", r.yFile, "the device's output, recorded with --x"))->type_name ("OUT.wav");
-    once (c.add_option ("--channel", r.channel, "the channel of --x and --y to read (default 1)"))->check (CLI::Range (1, 64));
+    once (c.add_option ("--channel", r.channel, "the channel of --x and --y to read (default 1)"))->check (wholeIn (1, 64));
     once (c.add_option ("--xy", r.xyFile, "one stereo file: X left, Y right"))->type_name ("FILE");
     once (c.add_option ("--demo", r.demoDevice, "a built-in device instead of recordings: a 0 dB sine through a known curve"))
         ->transform (oneOf (demoDeviceNames()))
@@ -57,7 +57,7 @@ void addOptions (CLI::App& c, MeasureRequest& r)
     once (c.add_option_function<double> ("--duration", [&o] (double seconds) { o.duration = seconds; }, "how long the window is, seconds (default: to the end)"))
         ->check (numberIn (0.001, 1.0e6))
         ->type_name ("SECONDS");
-    once (c.add_option ("--smoothing", o.smoothing, "the curve's smoothing, as the plug-in's knob (default 50)"))->check (CLI::Range (1, 100));
+    once (c.add_option ("--smoothing", o.smoothing, "the curve's smoothing, as the plug-in's knob (default 50)"))->check (wholeIn (1, 100));
 
     once (c.add_option_function<double> ("--delay", [&r] (double d) { r.options.delay = d; r.latencyGiven[0] = true; },
                                          "Y lags X by S samples (negative: Y leads); taken out before fitting"))
@@ -107,10 +107,11 @@ juce::String complete (CLI::App& c, MeasureRequest& r)
     out.jsonFile = r.jsonFile.empty() ? juce::File() : fileArgument (r.jsonFile);
     out.pngFile = r.pngFile.empty() ? juce::File() : fileArgument (r.pngFile);
 
-    juce::StringArray latencyOptions;
-    for (const auto* name : { "--delay", "--latency-x", "--latency-y" })
-        if (c.count (name) > 0)
-            latencyOptions.add (name);
+    juce::StringArray latencyOptions; // as given
+    for (const auto* option : c.parse_order())
+        for (const auto* name : { "--delay", "--latency-x", "--latency-y" })
+            if (option->check_name (name))
+                latencyOptions.addIfNotAlreadyThere (name);
     if (! o.demo && (c.count ("--noise-db") > 0 || c.count ("--demo-delay") > 0))
         return "--noise-db and --demo-delay shape the built-in device: they go with --demo";
     if (o.autoLatency && ! latencyOptions.isEmpty())

@@ -78,12 +78,12 @@ TEST_F (DefaultTheme, setThemeClampsAndCountsEveryCall)
     EXPECT_EQ (getTheme().revision.load(), before + 4);
 }
 
+// Each ramp follows its own part of the theme: a new primary hue changes the
+// primary entries (and the neutrals, tinted by it) but no secondary one; a new
+// secondary hue the secondary entries only. A table held across the change sees the new colours.
 TEST_F (DefaultTheme, tokenTablesFollowTheTheme)
 {
     ASSERT_EQ (palette().size(), 71u);
-    EXPECT_EQ (palette()[1], neutralColour (1));
-    EXPECT_EQ (palette()[22], primaryColour (10));
-    EXPECT_EQ (palette()[70], neutralColour (8));
     EXPECT_EQ (alphaLevels().size(), 32u);
     EXPECT_EQ (alphaLevels()[17], 0.25f);
     EXPECT_EQ (spacingTokens()[1], 16);
@@ -92,16 +92,35 @@ TEST_F (DefaultTheme, tokenTablesFollowTheTheme)
     ASSERT_EQ (controlStyles().size(), 6u);
     EXPECT_FALSE (controlStyles()[4].hasCornerRadius);
     EXPECT_EQ (controlStyles()[4].levels[5], 2.0f);
-    EXPECT_EQ (controlStyles()[1].colours[0], secondaryColour (6));
     EXPECT_EQ (accentToggleStyle().sizes[2], 26);
-    EXPECT_EQ (textColours()[5], primaryColour (8));
 
-    const auto& table = palette();
-    const auto oldP6 = table[7];
-    setTheme (0.6f, 0.086f, 1.0f, 1.0f, true, 0.716f);
-    EXPECT_NE (palette()[7], oldP6);
-    EXPECT_EQ (palette()[7], primaryColour (6));
-    EXPECT_EQ (table[7], primaryColour (6)) << "a table held before the change sees the rebuilt colours";
+    struct Snapshot
+    {
+        juce::Colour neutral1, neutral8, primary6, primary10, secondaryControl, primaryText;
+    };
+    auto snapshot = []
+    {
+        return Snapshot { palette()[1], palette()[70], palette()[7], palette()[22], controlStyles()[1].colours[0], textColours()[5] };
+    };
+    const auto& held = palette();
+    const auto initial = snapshot();
+    EXPECT_NEAR (initial.primary6.getHue(), getTheme().primaryHue, 0.01f);
+
+    setTheme (0.6f, getTheme().secondaryHue, 1.0f, 1.0f, true, 0.716f);
+    const auto primaryMoved = snapshot();
+    EXPECT_NE (primaryMoved.primary6, initial.primary6);
+    EXPECT_NE (primaryMoved.primary10, initial.primary10);
+    EXPECT_NE (primaryMoved.primaryText, initial.primaryText);
+    EXPECT_NEAR (primaryMoved.primary6.getHue(), 0.6f, 0.01f);
+    EXPECT_EQ (primaryMoved.secondaryControl, initial.secondaryControl);
+    EXPECT_EQ (held[7], primaryMoved.primary6) << "a table held before the change sees the rebuilt colours";
+
+    setTheme (0.6f, 0.3f, 1.0f, 1.0f, true, 0.716f);
+    const auto secondaryMoved = snapshot();
+    EXPECT_NE (secondaryMoved.secondaryControl, primaryMoved.secondaryControl);
+    EXPECT_EQ (secondaryMoved.primary6, primaryMoved.primary6);
+    EXPECT_EQ (secondaryMoved.neutral1, primaryMoved.neutral1);
+    EXPECT_EQ (secondaryMoved.neutral8, primaryMoved.neutral8);
 }
 
 TEST (Fonts, typefaceSelectionAndTextStyles)

@@ -37,6 +37,14 @@ for path in usr/bin/sonderlith usr/bin/sonderlith-host-check usr/lib/vst3/Sonder
   [ -e "$root/$path" ] || { echo "missing from the package: /$path"; exit 1; }
 done
 grep -q "SIL Open Font License" "$root/usr/share/doc/sonderlith/copyright" || { echo "the fonts' licence is missing"; exit 1; }
+# The man pages are the command's own help: every option of each subcommand is on its page.
+for subcommand in measure inspect compare stimulus host-check; do
+  page="$root/usr/share/man/man1/sonderlith-$subcommand.1.gz"
+  [ -e "$page" ] || { echo "missing from the package: the man page of sonderlith $subcommand"; exit 1; }
+  for option in $("$root/usr/bin/sonderlith" "$subcommand" --help | grep -oE '^  (-[a-z],)?--[a-z-]+' | sed -E 's/^ +(-[a-z],)?//'); do
+    zcat "$page" | sed 's/\\-/-/g' | grep -q -- "$option" || { echo "sonderlith-$subcommand(1) lacks $option"; exit 1; }
+  done
+done
 
 "$root/usr/bin/sonderlith" measure --demo tanh --json "$scratch/report.json" >"$scratch/measure.log"
 grep -q '^verdict *good' "$scratch/measure.log" || { cat "$scratch/measure.log"; exit 1; }

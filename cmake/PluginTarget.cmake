@@ -99,6 +99,8 @@ target_sources(Sonderlith PRIVATE
     ui_panels/SmoothingControlsPanel.cpp)
 
 target_link_libraries(Sonderlith PRIVATE sonderlith_theme sonderlith_preset_files)
+# The fit's verdict, judged as the command judges recordings.
+target_link_libraries(Sonderlith PUBLIC sonderlith_engine_core)
 
 # Transport, save and logo artwork (SVG, black or currentColor for recolouring).
 file(GLOB SONDERLITH_ICON_FILES CONFIGURE_DEPENDS "${CMAKE_SOURCE_DIR}/resources/icons/*.svg")

@@ -5,7 +5,8 @@
 enum class CaptureAlgorithm
 {
     Mean,
-    ODR
+    ODR,
+    Auto // the recording estimator: any material
 };
 
 struct FitResult

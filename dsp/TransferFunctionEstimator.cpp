@@ -2,6 +2,7 @@
 
 #include "dsp/MeanEstimator.h"
 #include "dsp/OdrEstimator.h"
+#include "dsp/RecordingEstimator.h"
 #include "dsp/Smoothing.h"
 
 #include <algorithm>
@@ -145,6 +146,8 @@ FitResult estimateTransferFunction (const std::vector<double>& x, const std::vec
 {
     if (x.size() != y.size())
         return {};
+    if (algorithm == CaptureAlgorithm::Auto)
+        return estimateRecording (x, y, smoothing);
 
     auto finiteX = x, finiteY = y;
     dropNonFinitePairs (finiteX, finiteY);

@@ -167,7 +167,8 @@ void PluginProcessorEditor::createTopPanel()
         const char* tooltip;
     };
     const Choice choices[] = {
-        { algorithmCombo, { "ODR", "Mean" }, "Mean", "Algorithm used to estimate the transfer function from captured samples." },
+        { algorithmCombo, { "ODR", "Mean", "Auto" }, "Mean",
+          "ODR fits a sine sweep closely, Mean averages Y at each X, Auto fits any material (noise, music, drums) by windows chosen from the data." },
         { captureLengthCombo, { "16k", "32k", "64k", "128k" }, "128k",
           "Number of samples used to fit the curve. More samples takes longer to capture but considers more context." },
         { modeCombo, { "tfunc", "time" }, "tfunc", "tfunc: X vs Y transfer function plot. time: time-domain scope of both inputs." },

@@ -1,13 +1,7 @@
 #pragma once
 
 #include "engine/CaptureSource.h"
-
-#include <functional>
-
-using PairVisitor = std::function<void (const double* x, const double* y, size_t count)>;
-
-// Every pair of a measurement, in order, as often as asked.
-using PairStream = std::function<void (const PairVisitor&)>;
+#include "engine/PairStream.h"
 
 // The pairs of a window of a capture with Y's delay behind X taken out: Y's
 // sample n meets X at n - delay, whole samples by offset and any fraction by

@@ -4,6 +4,7 @@
 #include "dsp/HarmonicAnalysis.h"
 #include "dsp/RecordingEstimator.h"
 #include "dsp/TransferFunctionEstimator.h"
+#include "engine/AlignedPairs.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,7 +12,6 @@
 namespace
 {
 constexpr size_t minimumPairs = 1024;
-constexpr size_t memoryBlock = 1 << 16;
 // The plug-in's estimators need the pairs whole, with several copies of them
 // while they work (about 90 bytes a pair): this keeps them within 160 MB.
 constexpr juce::int64 largestPairsInMemory = 1 << 20;
@@ -107,14 +107,6 @@ DelayEstimate estimateCaptureDelay (const CaptureSource& source, Window w, const
     return estimateDelay (x, y, maximumLag);
 }
 
-PairStream memoryStream (const std::vector<double>& x, const std::vector<double>& y)
-{
-    return [&x, &y] (const PairVisitor& visit)
-    {
-        for (size_t i = 0; i < x.size(); i += memoryBlock)
-            visit (x.data() + i, y.data() + i, std::min (memoryBlock, x.size() - i));
-    };
-}
 
 // The pairs to fit: the newest `length` of the window aligned as a freeze
 // aligns them, or every pair of the window, streamed (and gathered into

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "dsp/FitResult.h"
-#include "engine/AlignedPairs.h"
+#include "engine/PairStream.h"
 #include "engine/PairDistribution.h"
 #include "engine/TableScales.h"
 

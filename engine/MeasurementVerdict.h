@@ -27,12 +27,21 @@ inline constexpr double doubtfulRepeatability = 0.02;
 inline constexpr double doubtfulHysteresis = 0.02;
 inline constexpr double doubtfulStimulusSpread = 0.02; // between the stimulus's parts
 inline constexpr double failedCurveVariation = 1.0e-3; // the curve's variation over Y's RMS: Y does not follow X
+inline constexpr double doubtfulInputPeak = 0.25;       // X's peak, full scale (-12 dBFS), where the caller gives it
 } // namespace verdictLimits
 
 struct Judgement
 {
     Verdict verdict = Verdict::good;
     juce::StringArray reasons; // every rule that pulled the verdict down, in the user's words
+    juce::StringArray briefs;  // the same, each in a few words, for a line on a plot
+};
+
+// Whose words the remedies are in: the command's options or the plug-in's controls.
+enum class VerdictTerms
+{
+    command,
+    plugin
 };
 
 // What else the rules look at besides the fit's figures.
@@ -42,6 +51,8 @@ struct VerdictContext
     std::optional<DelayEstimate> misalignmentProbe; // a delay search made because the fit was poor without one
     std::optional<double> stimulusSpread;           // with the command's stimulus
     bool pluginEstimator = false;                   // "mean" or "odr", made for a plug-in's sine sweeps
+    std::optional<double> inputPeak;                // X's peak in full-scale units, where the level is the user's to change
+    VerdictTerms terms = VerdictTerms::command;
 };
 
 // The worst of the rules decides.

@@ -78,8 +78,7 @@ void PluginAudioProcessor::refitTransferFunction()
         return;
 
     const auto smoothing = readSmoothing (parameters);
-    const auto algorithm = readChoiceIndex (parameters, ParameterIds::captureAlgorithm) == 0 ? CaptureAlgorithm::ODR
-                                                                                             : CaptureAlgorithm::Mean;
+    const auto algorithm = captureAlgorithmOf (readChoiceIndex (parameters, ParameterIds::captureAlgorithm));
     if (refitThread.joinable())
         refitThread.join();
 
@@ -91,10 +90,11 @@ void PluginAudioProcessor::refitTransferFunction()
         refitThread = std::thread ([this, alive = aliveFlag, capture = std::move (aligned), smoothing, algorithm]() mutable
                                    {
                                        auto result = estimateTransferFunction (capture.x, capture.y, smoothing, algorithm);
-                                       juce::MessageManager::callAsync ([this, alive, r = std::move (result)]() mutable
+                                       auto verdict = judgeCapture (capture.x, capture.y, result, algorithm != CaptureAlgorithm::Auto);
+                                       juce::MessageManager::callAsync ([this, alive, r = std::move (result), v = std::move (verdict)]() mutable
                                                                         {
                                                                             if (alive->load())
-                                                                                completeRefit (std::move (r));
+                                                                                completeRefit (std::move (r), std::move (v));
                                                                         });
                                    });
     }
@@ -105,7 +105,7 @@ void PluginAudioProcessor::refitTransferFunction()
     }
 }
 
-void PluginAudioProcessor::completeRefit (FitResult result)
+void PluginAudioProcessor::completeRefit (FitResult result, CaptureVerdict verdict)
 {
     refitInProgress.store (false);
 
@@ -113,6 +113,7 @@ void PluginAudioProcessor::completeRefit (FitResult result)
     {
         rawBins = std::move (result.bins);
         hasFit = true;
+        fitVerdict = std::move (verdict);
         writeSmoothedBinsToTransferFunction (result.smoothedBins);
     }
 

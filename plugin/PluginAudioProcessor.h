@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/CaptureJudgement.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 
 #include "persistence/PresetManager.h"
@@ -72,6 +74,7 @@ public:
     std::vector<double> captureX, captureY;
     std::vector<double> rawBins;
     bool hasFit = false;
+    CaptureVerdict fitVerdict; // of the last fit, judged with it on the refit thread; message thread
 
 private:
     std::thread refitThread;
@@ -83,7 +86,7 @@ private:
     void appendUnpairedSamples (const double* y, int n) noexcept;
     void capture (const double* side, const double* main, int numSamples) noexcept;
     std::pair<int, int> capturedChannels() const noexcept;
-    void completeRefit (FitResult result);
+    void completeRefit (FitResult result, CaptureVerdict verdict);
     void notifyTransferFunctionChanged();
 
 public:

@@ -34,7 +34,7 @@ juce::AudioProcessorValueTreeState::ParameterLayout createParameterLayout()
                 makeFloat (latencyX, "Latency X", 0.0f, 512.0f),
                 makeFloat (latencyY, "Latency Y", 0.0f, 512.0f),
                 std::make_unique<juce::AudioParameterInt> (juce::ParameterID { smoothing, 0 }, "Smoothing", 1, 100, 50),
-                makeChoice (captureAlgorithm, "Capture Algorithm", { "ODR", "Mean" }, 1),
+                makeChoice (captureAlgorithm, "Capture Algorithm", { "ODR", "Mean", "Auto" }, 1),
                 makeChoice (captureLength, "Capture Length", { "16k", "32k", "64k", "128k" }, 2),
                 makeChoice (visualizationMode, "Visualization Mode", { "tfunc", "time" }, 0),
                 makeChoice (timeWindow, "Time Window", { "500", "1k", "2k", "4k", "8k" }, 2));
@@ -116,4 +116,9 @@ bool stateValuesAreSane (const juce::ValueTree& state)
         if (! stateValuesAreSane (child))
             return false;
     return true;
+}
+
+CaptureAlgorithm captureAlgorithmOf (int index) noexcept
+{
+    return index == 0 ? CaptureAlgorithm::ODR : index == 2 ? CaptureAlgorithm::Auto : CaptureAlgorithm::Mean;
 }

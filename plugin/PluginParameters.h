@@ -1,5 +1,7 @@
 #pragma once
 
+#include "dsp/FitResult.h"
+
 #include <juce_audio_processors/juce_audio_processors.h>
 
 namespace ParameterIds
@@ -32,4 +34,7 @@ int readSmoothing (const juce::AudioProcessorValueTreeState& state);
 float readFloat (const juce::AudioProcessorValueTreeState& state, const juce::String& parameterId);
 
 int captureLengthSamples (int captureLengthIndex) noexcept;
+
+// "captureAlgorithm"'s choices in order: "ODR", "Mean", "Auto".
+CaptureAlgorithm captureAlgorithmOf (int captureAlgorithmIndex) noexcept;
 int timeWindowSamples (int timeWindowIndex) noexcept;

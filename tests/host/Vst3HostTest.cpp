@@ -118,7 +118,7 @@ TEST_F (Vst3Host, parametersInOrderWithRangesAndDefaults)
         { "Latency X", 0.0f, "0.00", "0.00", "512.00" },
         { "Latency Y", 0.0f, "0.00", "0.00", "512.00" },
         { "Smoothing", 49.0f / 99.0f, "50", "1", "100" },
-        { "Capture Algorithm", 1.0f, "Mean", "ODR", "Mean" },
+        { "Capture Algorithm", 0.5f, "Mean", "ODR", "Auto" },
         { "Capture Length", 2.0f / 3.0f, "64k", "16k", "128k" },
         { "Visualization Mode", 0.0f, "tfunc", "tfunc", "time" },
         { "Time Window", 0.5f, "2k", "500", "8k" },
@@ -176,6 +176,34 @@ TEST_F (Vst3Host, passesAudioThroughBitExactWithAndWithoutSidechain)
                     << "block " << block << " channel " << ch;
         }
         EXPECT_EQ (plugin().getLatencySamples(), 0);
+    }
+}
+
+// A session saved with release 1.1.5 (two algorithms) reopens with the same
+// algorithm now that there are three: the state keeps the choice's index,
+// not its normalised value (which moved from 1 to 0.5 for "Mean").
+TEST_F (Vst3Host, stateOfTheLastReleaseRestoresItsAlgorithm)
+{
+    for (const auto* algorithm : { "ODR", "Mean" })
+    {
+        const auto file = juce::File (SONDERLITH_TEST_DATA_DIR).getChildFile ("states-1.1.5")
+                              .getChildFile (juce::String (algorithm) + (isLv2() ? ".lv2.state" : ".vst3.state"));
+        juce::MemoryBlock state;
+        ASSERT_TRUE (file.loadFileAsData (state)) << file.getFullPathName();
+        auto restored = vst3host::loadBundle (bundlePath(), 48000.0, 512);
+        ASSERT_NE (restored.instance, nullptr) << restored.error;
+        restored.instance->setStateInformation (state.getData(), (int) state.getSize());
+        restored.instance->prepareToPlay (48000.0, 512);
+        juce::AudioBuffer<float> buffer (juce::jmax (restored.instance->getTotalNumInputChannels(), restored.instance->getTotalNumOutputChannels()), 512);
+        buffer.clear();
+        juce::MidiBuffer midi;
+        restored.instance->processBlock (buffer, midi);
+
+        auto* choice = parameterNamed (*restored.instance, "Capture Algorithm");
+        ASSERT_NE (choice, nullptr);
+        EXPECT_EQ (choice->getText (choice->getValue(), 20), algorithm);
+        auto* smoothing = parameterNamed (*restored.instance, "Smoothing");
+        EXPECT_EQ (smoothing->getText (smoothing->getValue(), 20), "26") << "the rest of the state comes back too";
     }
 }
 

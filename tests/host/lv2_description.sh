@@ -21,4 +21,7 @@ sidechain=$(grep InputPort <<<"$audio" | count isSideChain)
 echo "audio inputs: $inputs (sidechain: $sidechain), audio outputs: $outputs"
 [ "$inputs" = 4 ] && [ "$sidechain" = 2 ] && [ "$outputs" = 2 ] || { echo "$info"; exit 1; }
 grep -q "audio_in_3.*isSideChain\|isSideChain.*audio_in_3" <<<"$ports" || { echo "the sidechain is not the second input pair"; exit 1; }
+# The algorithm's choices, in order, as hosts list them (a parameter, not a port).
+choices="$(awk '/^plug:captureAlgorithm/,/\] \.$/' "$bundle/dsp.ttl" | sed -n 's/.*rdfs:label "\([^"]*\)".*/\1/p' | tail -n +2 | tr '\n' ' ')"
+[ "$choices" = "ODR Mean Auto " ] || { echo "Capture Algorithm's choices are '$choices', not ODR, Mean and Auto"; exit 1; }
 echo "LV2 description as hosts read it: ok"

@@ -89,7 +89,7 @@ TEST (PluginAudioProcessor, parametersInOrderWithRangesAndDefaults)
         { "latencyX", "Latency X", "float", 0, 512, 0.01f, 0, {} },
         { "latencyY", "Latency Y", "float", 0, 512, 0.01f, 0, {} },
         { "smoothing", "Smoothing", "int", 1, 100, 1, 50, {} },
-        { "captureAlgorithm", "Capture Algorithm", "choice", 0, 1, 1, 1, { "ODR", "Mean" } },
+        { "captureAlgorithm", "Capture Algorithm", "choice", 0, 2, 1, 1, { "ODR", "Mean", "Auto" } },
         { "captureLength", "Capture Length", "choice", 0, 3, 1, 2, { "16k", "32k", "64k", "128k" } },
         { "visualizationMode", "Visualization Mode", "choice", 0, 1, 1, 0, { "tfunc", "time" } },
         { "timeWindow", "Time Window", "choice", 0, 4, 1, 2, { "500", "1k", "2k", "4k", "8k" } },

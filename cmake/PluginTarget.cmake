@@ -84,6 +84,7 @@ target_sources(Sonderlith PRIVATE
     ui_core/ThemeOverlayPanel.cpp
     ui_core/TooltipDisplayPanel.cpp
     ui_core/ValueDisplay.cpp
+    ui_core/VerdictLine.cpp
     ui_core/DesignTokens.cpp
     ui_core/GlowLayer.cpp
     ui_core/GlowSpillOverlay.cpp

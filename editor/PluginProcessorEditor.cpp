@@ -42,6 +42,7 @@ PluginProcessorEditor::PluginProcessorEditor (PluginAudioProcessor& p)
 
     visualizer.setStyle (ui_core::defaultVisualizerStyle());
     addAndMakeVisible (visualizer);
+    addChildComponent (verdictLine);
 
     addAndMakeVisible (glowOverlay);
     glowOverlay.setVisualizer (&visualizer);
@@ -245,7 +246,10 @@ void PluginProcessorEditor::wireCallbacks()
     processor.onTransferFunctionChanged = [safeThis = juce::Component::SafePointer<PluginProcessorEditor> (this)]
     {
         if (safeThis != nullptr)
+        {
             ui_core::buildTablePoints (safeThis->visualizer, safeThis->processor.transferFunction);
+            safeThis->showFitVerdict();
+        }
     };
 
     auto& parameters = processor.parameters;
@@ -294,6 +298,9 @@ void PluginProcessorEditor::updateControlStates()
 
     algorithmCombo.setVisible (frozen);
     captureLengthCombo.setVisible (frozen);
+    if (! frozen)
+        verdictLine.setVisible (false);
+    visualizer.setStyle (plotStyle());
     modeCombo.setVisible (! frozen);
     timeWindowCombo.setVisible (! frozen);
 
@@ -596,7 +603,8 @@ void PluginProcessorEditor::applyThemeStyles()
     yLagBox.setStyle (latencyBoxStyle());
     smoothingDisplay.setStyle (ui_core::defaultDisplayStyle());
     smoothingControls.setStyle (controlsPanelStyle());
-    visualizer.setStyle (ui_core::defaultVisualizerStyle());
+    visualizer.setStyle (plotStyle());
+    verdictLine.themeChanged();
     tooltipPanel.setStyle (tooltipStripStyle());
     if (themeOverlay != nullptr)
         themeOverlay->setStyle (themeOverlayStyle());
@@ -680,6 +688,8 @@ void PluginProcessorEditor::resized()
     layoutRightHandControls (top);
 
     visualizer.setBounds (0, 0, w, top);
+    const auto lineHeight = juce::jlimit (18, 32, top / 20);
+    verdictLine.setBounds (12, 10, juce::jmin (w - 24, lineHeight * 18), lineHeight);
 
     if (warningOverlay.isVisible())
     {
@@ -829,4 +839,33 @@ void PluginProcessorEditor::handleUpdateCheckResult (const juce::String& reply, 
         dialog.setMessage ("You are running the latest version. (v" + currentVersion + ")");
     }
     updateOverlay->resized();
+}
+
+// A failed fit's curve is drawn dimmed: it is there to be seen, not trusted.
+ui_core::WaveformVisualizer::Style PluginProcessorEditor::plotStyle() const
+{
+    auto style = ui_core::defaultVisualizerStyle();
+    if (frozen && verdictLine.isVisible() && verdictLine.kind() == ui_core::VerdictLine::Kind::failed)
+    {
+        style.traceColour = style.traceColour.withMultipliedAlpha (0.35f);
+        style.coreColour = style.coreColour.withMultipliedAlpha (0.35f);
+        style.glowEnabled = false;
+    }
+    return style;
+}
+
+void PluginProcessorEditor::showFitVerdict()
+{
+    const auto& v = processor.fitVerdict;
+    if (! frozen || ! v.judged)
+    {
+        verdictLine.setVisible (false);
+        visualizer.setStyle (plotStyle());
+        return;
+    }
+    using Kind = ui_core::VerdictLine::Kind;
+    const auto kind = v.judgement.verdict == Verdict::good ? Kind::good : v.judgement.verdict == Verdict::doubtful ? Kind::doubtful : Kind::failed;
+    verdictLine.show (kind, v.report.normalisedResidual * 100.0, v.judgement.briefs[0], v.judgement.reasons);
+    verdictLine.setVisible (true);
+    visualizer.setStyle (plotStyle());
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui_core/VerdictLine.h"
+
 #include "dialogs/ArtistNameDialogOverlay.h"
 #include "dialogs/UpdateCheckOverlay.h"
 #include "dialogs/UpdateCheckThread.h"
@@ -53,6 +55,8 @@ public:
     using juce::Component::keyPressed;
 
     void updateControlStates();
+    void showFitVerdict();
+    ui_core::WaveformVisualizer::Style plotStyle() const;
     void updateTimeWindowEnabled();
     void showVisualizerContextMenu();
     void applyGridStrength (int choice);
@@ -123,6 +127,7 @@ private:
 
 public:
     ui_core::WaveformVisualizer visualizer;
+    ui_core::VerdictLine verdictLine; // the last fit's verdict, over the frozen plot
     ui_panels::HorizontalStrip bottomBar;
     ui_core::MultiLayerLogoButton logoButton { "logo" };
     ui_core::IconButton continueButton { "play" }, freezeButton { "freeze" }, saveButton { "saveTransferFunction" };

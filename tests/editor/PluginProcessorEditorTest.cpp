@@ -1,4 +1,7 @@
 #include "editor/EditorStyles.h"
+#include "tests/support/TanhDevice.h"
+#include "plugin/PluginParameters.h"
+#include "tests/support/TestSignals.h"
 #include "editor/PluginProcessorEditor.h"
 #include "persistence/UserSettings.h"
 #include "plugin/PluginAudioProcessor.h"
@@ -12,6 +15,8 @@
 #include "ui_core/ThemeColours.h"
 
 #include <gtest/gtest.h>
+
+#include <random>
 
 #include <tuple>
 
@@ -541,4 +546,69 @@ TEST_F (Editor, closingWithAMenuOpenClosesTheMenuFirst)
         EXPECT_EQ (juce::ModalComponentManager::getInstance()->getNumModalComponents(), 0) << "the menu outlived the editor";
         EXPECT_TRUE (test::runMessageLoopUntil ([before] { return juce::Desktop::getInstance().getNumComponents() == before; }));
     }
+}
+
+// After a freeze the plot carries the fit's verdict: the word in its colour,
+// the residual, the first reason briefly, every reason in its tooltip; a
+// failed fit's curve is dimmed; the line is gone when live again.
+TEST_F (Editor, verdictLineOnTheFrozenPlot)
+{
+    struct Case
+    {
+        const char* name;
+        test::Signal material;
+        int algorithm;
+        std::function<double (double)> device;
+        ui_core::VerdictLine::Kind kind;
+        const char* brief;
+    };
+    std::mt19937 random (5);
+    std::normal_distribution<double> unrelated (0.0, 0.3);
+    using Kind = ui_core::VerdictLine::Kind;
+    const Case cases[] = {
+        { "good", test::Signal::pinkNoise, 2, [] (double x) { return std::tanh (3.0 * x); }, Kind::good, "" },
+        { "doubtful", test::Signal::whiteNoise, 1, [] (double x) { return std::tanh (3.0 * x); }, Kind::doubtful, "try Auto" },
+        { "failed", test::Signal::whiteNoise, 2, [&] (double) { return juce::jlimit (-1.0, 1.0, unrelated (random)); }, Kind::failed, "not a function of X" },
+    };
+    for (const auto hue : { 0.011f, 0.6f })
+        for (const auto& c : cases)
+        {
+            SCOPED_TRACE (c.name);
+            ui_core::setTheme (hue, 0.086f, 1.0f, 1.0f, true, 0.716f);
+            auto editor = open();
+            test::setParameter (processor, ParameterIds::captureLength, 0.0f);
+            test::setParameter (processor, ParameterIds::captureAlgorithm, (float) c.algorithm);
+            test::playThrough (processor, test::makeSignal (c.material, 20000), c.device);
+            click (editor->freezeButton);
+            ASSERT_TRUE (settled());
+            test::runMessageLoopUntil ([&] { return editor->verdictLine.isVisible(); });
+            ASSERT_TRUE (editor->verdictLine.isVisible());
+            EXPECT_EQ (editor->verdictLine.kind(), c.kind);
+            const auto word = juce::String (c.name);
+            EXPECT_TRUE (editor->verdictLine.text().startsWith (word + "  ")) << editor->verdictLine.text();
+            EXPECT_TRUE (editor->verdictLine.text().contains (" %")) << editor->verdictLine.text();
+            EXPECT_TRUE (editor->verdictLine.text().contains (c.brief)) << editor->verdictLine.text();
+            EXPECT_TRUE (editor->verdictLine.getTooltip().contains (c.kind == Kind::good ? "good" : processor.fitVerdict.judgement.reasons[0]))
+                << editor->verdictLine.getTooltip();
+            EXPECT_EQ (editor->visualizer.getStyle().traceColour.getAlpha() < ui_core::defaultVisualizerStyle().traceColour.getAlpha(),
+                       c.kind == Kind::failed);
+
+            const auto drawn = test::render (*editor);
+            test::savePng (drawn, juce::String ("verdict-line-") + c.name + (hue > 0.5f ? "-hue-0.6" : "-default-theme"));
+            const auto line = editor->verdictLine.getBounds();
+            int wordPixels = 0;
+            for (int y = line.getY(); y < line.getBottom(); ++y)
+                for (int x = line.getX(); x < line.getX() + line.getHeight() * 4; ++x)
+                {
+                    const auto p = drawn.getPixelAt (x, y), w = ui_core::VerdictLine::colourOf (c.kind);
+                    wordPixels += std::abs (p.getRed() - w.getRed()) + std::abs (p.getGreen() - w.getGreen()) + std::abs (p.getBlue() - w.getBlue()) < 60;
+                }
+            EXPECT_GT (wordPixels, 10) << "the verdict word in its colour";
+
+            click (editor->continueButton);
+            EXPECT_FALSE (editor->verdictLine.isVisible());
+        }
+    const auto theme = ThemeSettings {};
+    ui_core::setTheme (theme.primaryHue, theme.secondaryHue, theme.primarySaturationScale, theme.secondarySaturationScale, theme.glowEnabled,
+                       theme.glowIntensity);
 }

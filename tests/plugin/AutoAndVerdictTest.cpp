@@ -5,6 +5,7 @@
 #include "plugin/PluginParameters.h"
 #include "tests/support/MessageLoop.h"
 #include "tests/support/ProcessorHarness.h"
+#include "tests/support/TanhDevice.h"
 #include "tests/support/TestSignals.h"
 
 #include <gtest/gtest.h>
@@ -17,26 +18,6 @@ namespace
 {
 constexpr int blockSize = 512;
 constexpr int pairs = 65536; // "Capture Length" 64k
-
-// X on the sidechain and the device's output on the main input, as a host routes them.
-void play (PluginAudioProcessor& p, const std::vector<double>& x, const std::function<double (double)>& device)
-{
-    juce::AudioBuffer<float> buffer (juce::jmax (4, p.getTotalNumInputChannels()), blockSize);
-    juce::MidiBuffer midi;
-    for (size_t start = 0; start + blockSize <= x.size(); start += blockSize)
-    {
-        for (int i = 0; i < blockSize; ++i)
-        {
-            const auto in = x[start + (size_t) i];
-            for (int c = 0; c < 2; ++c)
-            {
-                buffer.setSample (c, i, (float) device (in));
-                buffer.setSample (c + 2, i, (float) in);
-            }
-        }
-        p.processBlock (buffer, midi);
-    }
-}
 
 struct Frozen
 {
@@ -51,7 +32,7 @@ Frozen freeze (test::Signal material, const test::Curve& curve, int algorithm)
     test::prepareProcessor (p, test::Sidechain::present, blockSize);
     test::setParameter (p, ParameterIds::captureLength, 2.0f);
     test::setParameter (p, ParameterIds::captureAlgorithm, (float) algorithm);
-    play (p, test::makeSignal (material, (size_t) pairs + 4 * blockSize), curve.f);
+    test::playThrough (p, test::makeSignal (material, (size_t) pairs + 4 * blockSize), curve.f);
     p.snapshotCaptureAndRefit();
     EXPECT_TRUE (test::runMessageLoopUntil ([&] { return ! p.isRefitInProgress() && p.hasFit; }));
 
@@ -88,7 +69,7 @@ TEST (Auto, isTheRecordingEstimatorOnTheFrozenCapture)
     test::prepareProcessor (p, test::Sidechain::present, blockSize);
     test::setParameter (p, ParameterIds::captureLength, 0.0f);
     test::setParameter (p, ParameterIds::captureAlgorithm, 2.0f);
-    play (p, test::makeSignal (test::Signal::pinkNoise, 20000), [] (double x) { return std::tanh (3.0 * x); });
+    test::playThrough (p, test::makeSignal (test::Signal::pinkNoise, 20000), [] (double x) { return std::tanh (3.0 * x); });
     p.snapshotCaptureAndRefit();
     ASSERT_TRUE (test::runMessageLoopUntil ([&] { return ! p.isRefitInProgress() && p.hasFit; }));
     const auto aligned = alignCapture (p.captureX, p.captureY, 16384, 0.0, 0.0);

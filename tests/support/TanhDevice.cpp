@@ -36,6 +36,25 @@ void playThroughTanh (PluginAudioProcessor& p, int pairs, bool withSidechain)
         playBlock (p, buffer, phase, withSidechain);
 }
 
+void playThrough (PluginAudioProcessor& p, const std::vector<double>& x, const std::function<double (double)>& device)
+{
+    juce::AudioBuffer<float> buffer (juce::jmax (4, p.getTotalNumInputChannels()), blockSize);
+    juce::MidiBuffer midi;
+    for (size_t start = 0; start + blockSize <= x.size(); start += blockSize)
+    {
+        for (int i = 0; i < blockSize; ++i)
+        {
+            const auto in = x[start + (size_t) i];
+            for (int c = 0; c < 2; ++c)
+            {
+                buffer.setSample (c, i, (float) device (in));
+                buffer.setSample (c + 2, i, (float) in);
+            }
+        }
+        p.processBlock (buffer, midi);
+    }
+}
+
 HostAudioThread::HostAudioThread (PluginAudioProcessor& p, bool withSidechain, bool realTime)
     : thread ([this, &p, withSidechain, realTime]
               {

@@ -3,6 +3,8 @@
 #include "plugin/PluginAudioProcessor.h"
 
 #include <atomic>
+#include <functional>
+#include <vector>
 #include <thread>
 
 namespace test
@@ -11,6 +13,9 @@ namespace test
 // the sine reaches the sidechain (X), the device's output the main input (Y).
 // Plays until `pairs` more pairs were written, on the calling thread.
 void playThroughTanh (PluginAudioProcessor& processor, int pairs, bool withSidechain = true);
+
+// Any material through any device, routed the same way, block by block.
+void playThrough (PluginAudioProcessor& processor, const std::vector<double>& x, const std::function<double (double)>& device);
 
 // A host's audio thread: plays the device block after block, roughly in real
 // time unless told to run flat out, until destroyed.

@@ -1,5 +1,6 @@
 #include "dsp/RecordingEstimator.h"
 
+#include "dsp/PairPeaks.h"
 #include "dsp/TransferFunctionEstimator.h"
 
 #include <algorithm>
@@ -451,15 +452,10 @@ FitResult fitRecording (const RecordingStatistics& statistics, int smoothing)
 FitResult estimateRecording (const std::vector<double>& x, const std::vector<double>& y, int smoothing)
 {
     const auto n = std::min (x.size(), y.size());
-    double xPeak = 0.0, yPeak = 0.0;
-    size_t finite = 0;
-    for (size_t i = 0; i < n; ++i)
-        if (std::isfinite (x[i]) && std::isfinite (y[i]))
-        {
-            xPeak = std::max (xPeak, std::abs (x[i]));
-            yPeak = std::max (yPeak, std::abs (y[i]));
-            ++finite;
-        }
+    PairPeaks peaks;
+    peaks.add (x.data(), y.data(), n);
+    const auto xPeak = peaks.x, yPeak = peaks.y;
+    const auto finite = peaks.finitePairs;
     if (xPeak == 0.0 || yPeak == 0.0)
         return {};
 

@@ -1,6 +1,7 @@
 #include "engine/CaptureJudgement.h"
 
 #include "dsp/DelayEstimator.h"
+#include "dsp/PairPeaks.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,15 +16,10 @@ CaptureVerdict judgeCapture (const std::vector<double>& x, const std::vector<dou
 {
     CaptureVerdict verdict;
     const auto n = std::min (x.size(), y.size());
-    double xPeak = 0.0, yPeak = 0.0;
-    size_t finite = 0;
-    for (size_t i = 0; i < n; ++i)
-        if (std::isfinite (x[i]) && std::isfinite (y[i]))
-        {
-            xPeak = std::max (xPeak, std::abs (x[i]));
-            yPeak = std::max (yPeak, std::abs (y[i]));
-            ++finite;
-        }
+    PairPeaks peaks;
+    peaks.add (x.data(), y.data(), n);
+    const auto xPeak = peaks.x, yPeak = peaks.y;
+    const auto finite = peaks.finitePairs;
     if (! fit.valid || finite == 0 || xPeak == 0.0 || yPeak == 0.0 || x.size() != y.size())
         return verdict;
 

@@ -2,6 +2,7 @@
 
 #include "dsp/CaptureAlignment.h"
 #include "dsp/HarmonicAnalysis.h"
+#include "dsp/PairPeaks.h"
 #include "dsp/RecordingEstimator.h"
 #include "dsp/TransferFunctionEstimator.h"
 #include "engine/AlignedPairs.h"
@@ -171,10 +172,9 @@ bool preparePairs (const MeasureOptions& o, const CaptureSource& source, Window 
     return true;
 }
 
-struct Peaks
+struct Peaks : PairPeaks
 {
-    double x = 0.0, y = 0.0;
-    size_t finitePairs = 0, pairs = 0;
+    size_t pairs = 0;
 };
 
 Peaks findPeaks (const PairStream& stream)
@@ -183,13 +183,7 @@ Peaks findPeaks (const PairStream& stream)
     stream ([&p] (const double* x, const double* y, size_t n)
     {
         p.pairs += n;
-        for (size_t i = 0; i < n; ++i)
-            if (std::isfinite (x[i]) && std::isfinite (y[i]))
-            {
-                p.x = std::max (p.x, std::abs (x[i]));
-                p.y = std::max (p.y, std::abs (y[i]));
-                ++p.finitePairs;
-            }
+        p.add (x, y, n);
     });
     return p;
 }

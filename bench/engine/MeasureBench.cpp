@@ -1,6 +1,8 @@
 #include "dsp/DelayEstimator.h"
 #include "tests/support/ProcessMemory.h"
+#include "engine/LatencyDetection.h"
 #include "engine/Measurement.h"
+#include "tests/support/TestSignals.h"
 
 #include <juce_audio_formats/juce_audio_formats.h>
 
@@ -78,6 +80,18 @@ void measureTenMinuteFiles (benchmark::State& state)
 }
 } // namespace
 
+// The plug-in's "Detect latency" on its longest capture: noise through tanh, Y 37.25 samples late.
+void detectLatency128k (benchmark::State& state)
+{
+    const auto x = test::makeSignal (test::Signal::whiteNoise, 131072);
+    auto y = test::delayedIdeally (x, 37.25);
+    for (auto& v : y)
+        v = std::tanh (3.0 * v);
+    for (auto _ : state)
+        benchmark::DoNotOptimize (detectLatency (x, y));
+}
+
+BENCHMARK (detectLatency128k)->Unit (benchmark::kMillisecond)->Iterations (5);
 BENCHMARK (measure128k)->Arg (0)->Arg (1)->Arg (2)->ArgName ("auto/mean/odr")->Unit (benchmark::kMillisecond)->Iterations (5);
 BENCHMARK (autoLatency10s)->Unit (benchmark::kMillisecond)->Iterations (5);
 BENCHMARK (measureTenMinuteFiles)->Unit (benchmark::kMillisecond)->Iterations (2);

@@ -15,6 +15,6 @@ struct CaptureVerdict
     Judgement judgement;
 };
 
-// `x` and `y` as aligned for the fit; `estimator` tells whether the fit
+// `x` and `y` as aligned for the fit; `sineSweepEstimator` tells whether the fit
 // came from a plug-in estimator made for sine sweeps ("Mean", "ODR").
 CaptureVerdict judgeCapture (const std::vector<double>& x, const std::vector<double>& y, const FitResult&, bool sineSweepEstimator);

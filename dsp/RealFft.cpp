@@ -77,3 +77,19 @@ void RealFft::inverse (const std::vector<std::complex<double>>& in, std::vector<
     fftw_execute (p.inverse);
     out.assign (p.real.get(), p.real.get() + p.n);
 }
+
+size_t fastFftSize (size_t n)
+{
+    size_t best = 1;
+    while (best < n)
+        best *= 2;
+    for (size_t fives = 1; fives < best; fives *= 5)
+        for (size_t threes = fives; threes < best; threes *= 3)
+        {
+            auto size = threes;
+            while (size < n)
+                size *= 2;
+            best = std::min (best, size);
+        }
+    return best;
+}

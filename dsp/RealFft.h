@@ -29,3 +29,8 @@ private:
     struct Plans;
     std::unique_ptr<Plans> plans;
 };
+
+// The smallest size of at least `n` whose only prime factors are 2, 3 and 5:
+// FFTW transforms those about as fast per sample as powers of two, and the
+// nearest one is often far below the next power of two.
+size_t fastFftSize (size_t n);

@@ -40,7 +40,9 @@ juce::String pluginEquivalent (double delay)
     constexpr double pluginLatencyLimit = 512.0;
     if (std::abs (delay) > pluginLatencyLimit)
         return "beyond the plug-in's latencies (0..512): compensate it in the host";
-    return "the plug-in's latency " + juce::String (delay >= 0.0 ? "X " : "Y ") + fixed (std::abs (delay), 2);
+    // A delay that shows as 0.00 is no lead: it is named X, as a zero delay is.
+    const auto yLags = delay > -0.005;
+    return "the plug-in's latency " + juce::String (yLags ? "X " : "Y ") + fixed (std::abs (delay), 2);
 }
 
 // Full-scale units of X: the table's units times X's peak.

@@ -555,6 +555,7 @@ juce::PopupMenu PluginProcessorEditor::buildVisualizerContextMenu() const
     mode.addItem (202, "Scatter", true, displayMode == 1);
     menu.addSubMenu ("Grid Strength", grid);
     menu.addSubMenu ("Display Mode", mode);
+    menu.addItem (301, "Detect latency", canDetectLatency());
     return menu;
 }
 
@@ -572,7 +573,31 @@ void PluginProcessorEditor::showVisualizerContextMenu()
                               safeThis->applyGridStrength (result - 101);
                           else if (result == 201 || result == 202)
                               safeThis->applyDisplayMode (result - 201);
+                          else if (result == 301)
+                              safeThis->detectLatency();
                       });
+}
+
+bool PluginProcessorEditor::canDetectLatency() const
+{
+    return processor.canDetectLatency (frozen);
+}
+
+// While frozen the snapshot on the plot is what the latency is found in, and
+// what is refitted with it.
+void PluginProcessorEditor::detectLatency()
+{
+    auto done = [safeThis = juce::Component::SafePointer<PluginProcessorEditor> (this)] (const LatencySuggestion& found)
+    {
+        if (safeThis == nullptr)
+            return;
+        safeThis->processor.applyLatency (found);
+        if (found.apply && safeThis->frozen)
+            safeThis->processor.refitTransferFunction();
+        safeThis->tooltipPanel.showMessage (found.message);
+    };
+    if (processor.detectLatency (frozen, done))
+        tooltipPanel.showMessage ("Detecting latency...");
 }
 
 void PluginProcessorEditor::applyGridStrength (int choice)

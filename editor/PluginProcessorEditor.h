@@ -59,6 +59,8 @@ public:
     ui_core::WaveformVisualizer::Style plotStyle() const;
     void updateTimeWindowEnabled();
     void showVisualizerContextMenu();
+    bool canDetectLatency() const;
+    void detectLatency();
     void applyGridStrength (int choice);
     void applyDisplayMode (int mode);
     void applyThemeStyles();

@@ -43,8 +43,9 @@ PluginAudioProcessor::PluginAudioProcessor()
 PluginAudioProcessor::~PluginAudioProcessor()
 {
     aliveFlag->store (false);
-    if (refitThread.joinable())
-        refitThread.join();
+    for (auto* t : { &refitThread, &latencyThread })
+        if (t->joinable())
+            t->join();
 }
 
 bool PluginAudioProcessor::hasFullCapture() const
@@ -102,6 +103,68 @@ void PluginAudioProcessor::refitTransferFunction()
     {
         // No thread, no refit: the previous table stays and a later request may try again.
         refitInProgress.store (false);
+    }
+}
+
+bool PluginAudioProcessor::canDetectLatency (bool frozenCapture) const
+{
+    const auto length = (size_t) captureLengthSamples (readChoiceIndex (parameters, ParameterIds::captureLength));
+    return ! latencyDetectionInProgress.load() && hasFullCapture() && (! frozenCapture || captureX.size() >= length);
+}
+
+bool PluginAudioProcessor::detectLatency (bool frozenCapture, std::function<void (const LatencySuggestion&)> done)
+{
+    if (! canDetectLatency (frozenCapture))
+        return false;
+    const auto length = (size_t) captureLengthSamples (readChoiceIndex (parameters, ParameterIds::captureLength));
+
+    std::vector<double> x (length), y (length);
+    if (frozenCapture)
+    {
+        std::copy (captureX.end() - (std::ptrdiff_t) length, captureX.end(), x.begin());
+        std::copy (captureY.end() - (std::ptrdiff_t) length, captureY.end(), y.begin());
+    }
+    else
+    {
+        captureRing.readLatest (x.data(), y.data(), (int) length);
+    }
+
+    if (latencyThread.joinable())
+        latencyThread.join();
+    latencyDetectionInProgress.store (true);
+    try
+    {
+        latencyThread = std::thread ([this, alive = aliveFlag, x = std::move (x), y = std::move (y), done = std::move (done)]
+                                     {
+                                         auto found = ::detectLatency (x, y);
+                                         juce::MessageManager::callAsync ([this, alive, found = std::move (found), done]
+                                                                          {
+                                                                              if (! alive->load())
+                                                                                  return;
+                                                                              latencyDetectionInProgress.store (false);
+                                                                              if (done)
+                                                                                  done (found);
+                                                                          });
+                                     });
+    }
+    catch (const std::system_error&)
+    {
+        latencyDetectionInProgress.store (false);
+        return false;
+    }
+    return true;
+}
+
+void PluginAudioProcessor::applyLatency (const LatencySuggestion& found)
+{
+    if (! found.apply)
+        return;
+    for (const auto& [id, value] : { std::pair { ParameterIds::latencyX, found.latencyX }, std::pair { ParameterIds::latencyY, found.latencyY } })
+    {
+        auto* parameter = parameters.getParameter (id);
+        parameter->beginChangeGesture();
+        parameter->setValueNotifyingHost (parameter->convertTo0to1 ((float) value));
+        parameter->endChangeGesture();
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/CaptureJudgement.h"
+#include "engine/LatencyDetection.h"
 
 #include <juce_audio_processors/juce_audio_processors.h>
 
@@ -55,6 +56,15 @@ public:
     void refitTransferFunction();
     void writeSmoothedBinsToTransferFunction (const std::vector<double>& bins);
 
+    // "Detect latency" on the newest capture of the current length (the frozen
+    // snapshot's, when `frozenCapture`), off the message thread; `done` gets
+    // the finding on the message thread. False, and nothing started, while a
+    // detection runs or the capture is not full.
+    bool detectLatency (bool frozenCapture, std::function<void (const LatencySuggestion&)> done);
+    bool canDetectLatency (bool frozenCapture) const;
+    // Sets the latency parameters as a user gesture, so the host records it.
+    void applyLatency (const LatencySuggestion&);
+
     // Preset file bytes of the current table, and loading a table from them.
     void exportTransferFunctionPreset (juce::MemoryBlock& dest);
     void restoreTransferFunction (const void* data, int size);
@@ -77,7 +87,8 @@ public:
     CaptureVerdict fitVerdict; // of the last fit, judged with it on the refit thread; message thread
 
 private:
-    std::thread refitThread;
+    std::thread refitThread, latencyThread;
+    std::atomic<bool> latencyDetectionInProgress { false };
     std::atomic<bool> refitInProgress { false };
     bool refitPending = false;
     std::shared_ptr<std::atomic<bool>> aliveFlag;

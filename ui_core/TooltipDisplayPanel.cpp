@@ -61,9 +61,25 @@ void TooltipDisplayPanel::stopScrolling()
     startTimer (idleIntervalMs);
 }
 
+void TooltipDisplayPanel::showMessage (const juce::String& text)
+{
+    message = text;
+    tooltipWhenMessageCame = tooltipUnderMouse();
+    messageCameAt = juce::Time::getMillisecondCounter();
+    tick();
+}
+
+juce::String TooltipDisplayPanel::textToShow()
+{
+    auto tooltip = tooltipUnderMouse();
+    if (message.isNotEmpty() && (tooltip != tooltipWhenMessageCame || juce::Time::getMillisecondCounter() - messageCameAt > messageHoldMs))
+        message.clear();
+    return message.isNotEmpty() ? message : tooltip;
+}
+
 void TooltipDisplayPanel::tick()
 {
-    const auto candidate = tooltipUnderMouse();
+    const auto candidate = textToShow();
     if (candidate != currentText)
     {
         currentText = candidate;

@@ -38,6 +38,12 @@ public:
     // One poll of the mouse, as the timer does it.
     void tick();
 
+    // A message from the window (the outcome of an action) in place of the
+    // tooltip, until the pointer reaches a control with another tooltip or
+    // the message has been up for `messageHoldMs`.
+    void showMessage (const juce::String& text);
+    static constexpr juce::uint32 messageHoldMs = 12000;
+
     const juce::String& getCurrentText() const noexcept { return currentText; }
     float getScrollOffset() const noexcept { return scrollOffset; }
     bool isScrolling() const noexcept { return scrolling; }
@@ -48,11 +54,14 @@ public:
 private:
     void timerCallback() override;
     juce::String tooltipUnderMouse() const;
+    juce::String textToShow();
     float overflow() const;
     void stopScrolling();
 
     Style style;
     juce::String currentText;
+    juce::String message, tooltipWhenMessageCame;
+    juce::uint32 messageCameAt = 0;
     float scrollOffset = 0.0f;
     int holdTicks = 0;
     bool scrolling = false;

@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 
 #include <tuple>
@@ -614,4 +615,116 @@ TEST_F (Editor, verdictLineOnTheFrozenPlot)
     const auto theme = ThemeSettings {};
     ui_core::setTheme (theme.primaryHue, theme.secondaryHue, theme.primarySaturationScale, theme.secondarySaturationScale, theme.glowEnabled,
                        theme.glowIntensity);
+}
+
+namespace
+{
+// Counts the gestures the host is told of, per parameter index.
+struct GestureLog : juce::AudioProcessorListener
+{
+    void audioProcessorParameterChanged (juce::AudioProcessor*, int, float) override {}
+    void audioProcessorChanged (juce::AudioProcessor*, const ChangeDetails&) override {}
+    void audioProcessorParameterChangeGestureBegin (juce::AudioProcessor*, int index) override { ++begun[index]; }
+    void audioProcessorParameterChangeGestureEnd (juce::AudioProcessor*, int index) override { ++ended[index]; }
+    std::map<int, int> begun, ended;
+};
+
+int indexOf (PluginAudioProcessor& processor, const char* id)
+{
+    return processor.parameters.getParameter (id)->getParameterIndex();
+}
+
+float valueOf (PluginAudioProcessor& processor, const char* id) { return processor.parameters.getRawParameterValue (id)->load(); }
+
+const juce::PopupMenu::Item* detectLatencyItem (const juce::PopupMenu& menu)
+{
+    for (juce::PopupMenu::MenuItemIterator items (menu); items.next();)
+        if (items.getItem().text == "Detect latency")
+            return &items.getItem();
+    return nullptr;
+}
+
+void chooseDetectLatency (PluginProcessorEditor& editor)
+{
+    const auto before = juce::Desktop::getInstance().getNumComponents();
+    test::Pointer (editor.visualizer).press ({ 100, 100 }, juce::ModifierKeys::rightButtonModifier);
+    auto* menu = newestMenuWindow (&editor, before);
+    ASSERT_NE (menu, nullptr);
+    for (int i = 0; i < 3; ++i) // after the two submenus
+        test::pressKey (*menu, juce::KeyPress::downKey);
+    test::pressKey (*menu, juce::KeyPress::returnKey);
+    test::runMessageLoopUntil ([before] { return juce::Desktop::getInstance().getNumComponents() <= before; });
+}
+} // namespace
+
+// "Detect latency" from the plot's menu: the delay found in the newest capture
+// set through the parameters as a gesture the host records, the frozen
+// capture refitted with it; or nothing changed, and the strip says why.
+TEST_F (Editor, detectLatencyFromTheContextMenu)
+{
+    struct Case
+    {
+        const char* name;
+        test::Signal material;
+        double delay; // Y behind X
+        bool frozen;
+        bool applies;
+        float latencyX, latencyY;
+        const char* message;
+    };
+    const Case cases[] = {
+        { "Y lags, frozen", test::Signal::whiteNoise, 37.0, true, true, 37.0f, 0.0f, "X LAG set to 37.00" },
+        { "Y lags a fraction, live", test::Signal::whiteNoise, 37.25, false, true, 37.25f, 0.0f, "X LAG set to 37.25" },
+        { "Y leads, live", test::Signal::whiteNoise, -12.5, false, true, 0.0f, 12.5f, "Y LAG set to 12.50" },
+        { "a tone", test::Signal::sine, 37.25, false, false, 5.0f, 0.0f, "play noise or music" },
+        { "beyond the controls", test::Signal::whiteNoise, 1500.0, false, false, 5.0f, 0.0f, "compensate it in the host" },
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        test::prepareProcessor (processor, test::Sidechain::present, 512);
+        auto editor = open();
+        test::setParameter (processor, ParameterIds::captureLength, 0.0f);
+        test::setParameter (processor, ParameterIds::captureAlgorithm, 2.0f);
+        test::setParameter (processor, ParameterIds::latencyX, c.applies ? 0.0f : 5.0f);
+        test::setParameter (processor, ParameterIds::latencyY, 0.0f);
+        ASSERT_FALSE (detectLatencyItem (editor->buildVisualizerContextMenu())->isEnabled) << "disabled until the capture is full";
+
+        const auto x = test::makeSignal (c.material, 20480, 3);
+        auto y = test::delayedIdeally (x, c.delay);
+        for (auto& v : y)
+            v = std::tanh (3.0 * v);
+        test::playPairs (processor, x, y);
+        ASSERT_TRUE (detectLatencyItem (editor->buildVisualizerContextMenu())->isEnabled);
+
+        if (c.frozen)
+        {
+            click (editor->freezeButton);
+            ASSERT_TRUE (settled());
+            test::runMessageLoopUntil ([&] { return editor->verdictLine.isVisible(); });
+            EXPECT_NE (editor->verdictLine.kind(), ui_core::VerdictLine::Kind::good) << "misaligned before";
+        }
+        const auto publishedBefore = publications;
+        GestureLog gestures;
+        processor.addListener (&gestures);
+        chooseDetectLatency (*editor);
+        EXPECT_TRUE (test::runMessageLoopUntil ([&] { return editor->tooltipPanel.getCurrentText().contains (c.message); }))
+            << editor->tooltipPanel.getCurrentText();
+        processor.removeListener (&gestures);
+
+        EXPECT_NEAR (valueOf (processor, ParameterIds::latencyX), c.latencyX, 0.05);
+        EXPECT_NEAR (valueOf (processor, ParameterIds::latencyY), c.latencyY, 0.05);
+        for (const auto* id : { ParameterIds::latencyX, ParameterIds::latencyY })
+        {
+            EXPECT_EQ (gestures.begun[indexOf (processor, id)], c.applies ? 1 : 0) << id;
+            EXPECT_EQ (gestures.ended[indexOf (processor, id)], c.applies ? 1 : 0) << id;
+        }
+        if (c.frozen)
+        {
+            test::runMessageLoopUntil ([&] { return publications > publishedBefore && ! processor.isRefitInProgress(); });
+            test::runMessageLoopFor (50);
+            EXPECT_GT (publications, publishedBefore) << "refitted with the latency found";
+            EXPECT_EQ (editor->verdictLine.kind(), ui_core::VerdictLine::Kind::good) << editor->verdictLine.text();
+        }
+    }
 }

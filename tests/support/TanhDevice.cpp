@@ -1,5 +1,6 @@
 #include "tests/support/TanhDevice.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 
@@ -38,19 +39,23 @@ void playThroughTanh (PluginAudioProcessor& p, int pairs, bool withSidechain)
 
 void playThrough (PluginAudioProcessor& p, const std::vector<double>& x, const std::function<double (double)>& device)
 {
+    std::vector<double> y (x.size());
+    std::transform (x.begin(), x.end(), y.begin(), device);
+    playPairs (p, x, y);
+}
+
+void playPairs (PluginAudioProcessor& p, const std::vector<double>& x, const std::vector<double>& y)
+{
     juce::AudioBuffer<float> buffer (juce::jmax (4, p.getTotalNumInputChannels()), blockSize);
     juce::MidiBuffer midi;
-    for (size_t start = 0; start + blockSize <= x.size(); start += blockSize)
+    for (size_t start = 0; start + blockSize <= std::min (x.size(), y.size()); start += blockSize)
     {
         for (int i = 0; i < blockSize; ++i)
-        {
-            const auto in = x[start + (size_t) i];
             for (int c = 0; c < 2; ++c)
             {
-                buffer.setSample (c, i, (float) device (in));
-                buffer.setSample (c + 2, i, (float) in);
+                buffer.setSample (c, i, (float) y[start + (size_t) i]);
+                buffer.setSample (c + 2, i, (float) x[start + (size_t) i]);
             }
-        }
         p.processBlock (buffer, midi);
     }
 }

@@ -16,6 +16,8 @@ void playThroughTanh (PluginAudioProcessor& processor, int pairs, bool withSidec
 
 // Any material through any device, routed the same way, block by block.
 void playThrough (PluginAudioProcessor& processor, const std::vector<double>& x, const std::function<double (double)>& device);
+// X into the sidechain and Y into the main input, pair by pair (a whole number of blocks).
+void playPairs (PluginAudioProcessor& processor, const std::vector<double>& x, const std::vector<double>& y);
 
 // A host's audio thread: plays the device block after block, roughly in real
 // time unless told to run flat out, until destroyed.

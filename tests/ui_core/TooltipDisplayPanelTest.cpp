@@ -96,3 +96,24 @@ TEST (TooltipDisplayPanel, scrollsOnlyWhatDoesNotFitAfterAHold)
     EXPECT_EQ (scene.panel.getScrollOffset(), 0.0f) << "a new tooltip resets at once";
     EXPECT_FALSE (scene.panel.isScrolling());
 }
+
+// An action's outcome stays in the strip while the pointer stays where it
+// was, and gives way to the next control's tooltip.
+TEST (TooltipDisplayPanel, aMessageHoldsUntilThePointerReachesAnotherTooltip)
+{
+    Scene scene;
+    scene.first.setTooltip ("Plot");
+    scene.second.setTooltip ("Another");
+    scene.panel.setSize (400, 20);
+    scene.panel.showMessage ("Y lags X by 37.25 samples: X LAG set to 37.25");
+    EXPECT_EQ (scene.panel.getCurrentText(), "Y lags X by 37.25 samples: X LAG set to 37.25");
+    for (int i = 0; i < 5; ++i)
+        scene.panel.tick();
+    EXPECT_EQ (scene.panel.getCurrentText(), "Y lags X by 37.25 samples: X LAG set to 37.25") << "the pointer has not moved on";
+    scene.pointAt (scene.second);
+    scene.panel.tick();
+    EXPECT_EQ (scene.panel.getCurrentText(), "Another");
+    scene.pointAt (scene.first);
+    scene.panel.tick();
+    EXPECT_EQ (scene.panel.getCurrentText(), "Plot") << "gone for good once it gave way";
+}

@@ -18,7 +18,7 @@ export TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1"
 export ASAN_OPTIONS="detect_leaks=1 abort_on_error=1 strict_string_checks=1"
 export UBSAN_OPTIONS="halt_on_error=1 print_stacktrace=1"
 if [ "$kind" = thread ]; then
-  sonderlith_with_display ctest --test-dir "$build" --output-on-failure -j2 -R '^(Auto|CaptureRing|PluginAudioProcessor|ProcessBlockRealtime|Refit|OdrEstimator|MeanEstimator|Estimator\.(fallbacks|nonFinite|scaleInvariance|aRefused)|Displays\.parameterChanges|InlineComboBoxAttachment)'
+  sonderlith_with_display ctest --test-dir "$build" --output-on-failure -j2 -R '^(Auto|Editor\.detectLatency|CaptureRing|PluginAudioProcessor|ProcessBlockRealtime|Refit|OdrEstimator|MeanEstimator|Estimator\.(fallbacks|nonFinite|scaleInvariance|aRefused)|Displays\.parameterChanges|InlineComboBoxAttachment)'
 else
   sonderlith_with_display ctest --test-dir "$build" --output-on-failure -j2
 fi

@@ -3,17 +3,19 @@
 #include "plugin/PluginAudioProcessor.h"
 #include "tools/hosting/BareXServer.h"
 #include "dsp/DemoDevice.h"
+#include "tools/demo_host/Recording.h"
 
 #include <atomic>
 #include <chrono>
 #include <iostream>
 #include <thread>
 
-// sonderlith-demo-host [--save-to FILE] [--artist NAME] SECONDS [STOP_FILE]: a minimal host of
-// our own, running the plug-in's code in its own process the way a standalone
-// wrapper does. Opens the plug-in's editor in a top-level window at the
-// screen's top-left corner while the demo device (tanh with some noise) plays
-// through the plug-in in real time on an audio thread, then closes after
+// sonderlith-demo-host [--save-to FILE] [--artist NAME] [--x IN --y OUT | --xy FILE] SECONDS [STOP_FILE]:
+// a minimal host of our own, running the plug-in's code in its own process the
+// way a standalone wrapper does. Opens the plug-in's editor in a top-level
+// window at the screen's top-left corner while the demo device (tanh with some
+// noise), or a recording of a device's input and output looped, plays through
+// the plug-in in real time on an audio thread, then closes after
 // SECONDS or as soon as STOP_FILE exists. With --save-to, a save (Ctrl+S or the
 // save button) writes FILE instead of showing the file chooser; --artist
 // stores the artist's name first, as an earlier save would have.
@@ -76,10 +78,50 @@ private:
     juce::Component& component;
 };
 
+// Says on stdout what the window shows a person in words: the status strip,
+// the verdict line and where the "Algo" combo is while frozen, each when it
+// changes, so a script driving the real window can follow it.
+class WindowReporter : private juce::Timer
+{
+public:
+    explicit WindowReporter (PluginProcessorEditor& e) : editor (e) { startTimer (100); }
+
+private:
+    void timerCallback() override
+    {
+        report ("strip: ", editor.tooltipPanel.getCurrentText(), strip);
+        report ("verdict: ", editor.verdictLine.isVisible() ? editor.verdictLine.text() : juce::String(), verdict);
+        const auto combo = editor.algorithmCombo.isVisible() ? editor.algorithmCombo.getBounds().getCentre() : juce::Point<int>();
+        report ("algo combo at ", combo.isOrigin() ? juce::String() : juce::String (combo.x) + " " + juce::String (combo.y), algo);
+    }
+
+    static void report (const char* what, const juce::String& now, juce::String& last)
+    {
+        if (now == last)
+            return;
+        last = now;
+        if (now.isNotEmpty())
+            std::cout << what << now << std::endl;
+    }
+
+    PluginProcessorEditor& editor;
+    juce::String strip, verdict, algo;
+};
+
+Recording demoDeviceRecording()
+{
+    DemoSettings device;
+    device.pairs = 48000 * 4; // four seconds, looped
+    device.noiseDecibels = -30.0;
+    const auto capture = playDemoDevice (device);
+    return { { capture.x.begin(), capture.x.end() }, { capture.y.begin(), capture.y.end() }, 48000.0 };
+}
+
+// X into the sidechain, Y into the main input, looped at the recording's rate.
 class AudioThread
 {
 public:
-    explicit AudioThread (juce::AudioProcessor& p) : plugin (p), thread ([this] { run(); }) {}
+    AudioThread (juce::AudioProcessor& p, const Recording& r) : plugin (p), recording (r), thread ([this] { run(); }) {}
     ~AudioThread()
     {
         running = false;
@@ -90,33 +132,51 @@ private:
     void run()
     {
         constexpr int block = 512;
-        DemoSettings device;
-        device.pairs = 48000 * 4; // four seconds, looped
-        device.noiseDecibels = -30.0;
-        const auto capture = playDemoDevice (device);
         juce::AudioBuffer<float> buffer (4, block);
         juce::MidiBuffer midi;
         auto next = std::chrono::steady_clock::now();
+        const auto period = std::chrono::duration_cast<std::chrono::steady_clock::duration> (std::chrono::duration<double> (block / recording.sampleRate));
         size_t position = 0;
         while (running)
         {
-            for (int i = 0; i < block; ++i, position = (position + 1) % capture.x.size())
+            for (int i = 0; i < block; ++i, position = (position + 1) % recording.x.size())
             {
-                buffer.setSample (0, i, (float) capture.y[position]);
-                buffer.setSample (1, i, (float) capture.y[position]);
-                buffer.setSample (2, i, (float) capture.x[position]);
-                buffer.setSample (3, i, (float) capture.x[position]);
+                buffer.setSample (0, i, recording.y[position]);
+                buffer.setSample (1, i, recording.y[position]);
+                buffer.setSample (2, i, recording.x[position]);
+                buffer.setSample (3, i, recording.x[position]);
             }
             plugin.processBlock (buffer, midi);
-            next += std::chrono::microseconds (block * 1000000LL / 48000);
+            next += period;
             std::this_thread::sleep_until (next);
         }
     }
 
     juce::AudioProcessor& plugin;
+    const Recording& recording;
     std::atomic<bool> running { true };
     std::thread thread;
 };
+
+juce::String takeOption (juce::StringArray& args, const char* name)
+{
+    const auto at = args.indexOf (name);
+    if (at < 0 || at + 1 >= args.size())
+        return {};
+    const auto value = args[at + 1];
+    args.removeRange (at, 2);
+    return value;
+}
+
+std::variant<Recording, std::string> recordingFrom (const juce::String& x, const juce::String& y, const juce::String& xy)
+{
+    auto path = [] (const juce::String& p) { return juce::File::getCurrentWorkingDirectory().getChildFile (p).getFullPathName().toStdString(); };
+    if (xy.isNotEmpty())
+        return x.isEmpty() && y.isEmpty() ? loadStereoRecording (path (xy)) : std::variant<Recording, std::string> ("give --x and --y, or --xy, not both");
+    if (x.isNotEmpty() != y.isNotEmpty())
+        return std::string ("--x and --y go together");
+    return x.isNotEmpty() ? loadRecording (path (x), path (y)) : demoDeviceRecording();
+}
 } // namespace
 
 int main (int argc, char** argv)
@@ -126,21 +186,24 @@ int main (int argc, char** argv)
         args.add (argv[i]);
     juce::File saveTo;
     juce::String artist;
-    if (const auto at = args.indexOf ("--save-to"); at >= 0 && at + 1 < args.size())
-    {
-        saveTo = juce::File::getCurrentWorkingDirectory().getChildFile (args[at + 1]);
-        args.removeRange (at, 2);
-    }
-    if (const auto at = args.indexOf ("--artist"); at >= 0 && at + 1 < args.size())
-    {
-        artist = args[at + 1];
-        args.removeRange (at, 2);
-    }
+    if (const auto file = takeOption (args, "--save-to"); file.isNotEmpty())
+        saveTo = juce::File::getCurrentWorkingDirectory().getChildFile (file);
+    artist = takeOption (args, "--artist");
+    const auto xFile = takeOption (args, "--x"), yFile = takeOption (args, "--y"), xyFile = takeOption (args, "--xy");
     if (args.size() != 1 && args.size() != 2)
     {
-        std::cerr << "usage: sonderlith-demo-host [--save-to FILE] [--artist NAME] SECONDS [STOP_FILE]\n";
+        std::cerr << "usage: sonderlith-demo-host [--save-to FILE] [--artist NAME] [--x IN --y OUT | --xy FILE] SECONDS [STOP_FILE]\n";
         return 2;
     }
+    const auto loaded = recordingFrom (xFile, yFile, xyFile);
+    if (const auto* reason = std::get_if<std::string> (&loaded))
+    {
+        std::cerr << "demo host: " << *reason << "\n";
+        return 2;
+    }
+    const auto& recording = std::get<Recording> (loaded);
+    if (xFile.isNotEmpty() || xyFile.isNotEmpty())
+        std::cout << "looping " << recording.x.size() << " pairs at " << recording.sampleRate << " Hz" << std::endl;
     if (artist.isNotEmpty())
         saveArtistName (artist); // as if an earlier save had asked for it
     prepareBareXServer();
@@ -155,11 +218,11 @@ int main (int argc, char** argv)
         std::cerr << "demo host: the plug-in refused the sidechain layout\n";
         return 1;
     }
-    plugin.setRateAndBufferSizeDetails (48000.0, 512);
-    plugin.prepareToPlay (48000.0, 512);
+    plugin.setRateAndBufferSizeDetails (recording.sampleRate, 512);
+    plugin.prepareToPlay (recording.sampleRate, 512);
 
     {
-        AudioThread audio (plugin);
+        AudioThread audio (plugin, recording);
         auto* editor = dynamic_cast<PluginProcessorEditor*> (plugin.createEditorIfNeeded());
         if (editor == nullptr)
         {
@@ -174,6 +237,7 @@ int main (int argc, char** argv)
             };
         HostWindow window (editor);
         const KeyboardFocusKeeper keyboard (*editor);
+        const WindowReporter reporter (*editor);
         const auto at = editor->getScreenPosition();
         std::cout << "editor at " << at.x << " " << at.y << std::endl;
 

@@ -24,17 +24,8 @@ wavfile.write(f"{out}/truth.wav", rate, np.stack([sine, np.tanh(3 * sine)], axis
 PY
 "$command" measure --xy "$out/truth.wav" -o "$out/truth.tfunc" > "$out/truth.txt" || { cat "$out/truth.txt"; exit 1; }
 
-"$host" --xy "$out/noise.wav" --save-to "$out/saved.tfunc" --artist "Window Test" 90 "$out/stop" > "$out/host.log" 2>&1 &
-pid=$!
-trap 'kill "$pid" 2>/dev/null || true' EXIT
-
-wait_for() { # seconds command...
-  local until=$((SECONDS + $1)); shift
-  until "$@"; do
-    [ "$SECONDS" -lt "$until" ] || return 1
-    sleep 0.2
-  done
-}
+source "$(dirname "$0")/demo_host_window.sh"
+start_demo_host --xy "$out/noise.wav" --save-to "$out/saved.tfunc" --artist "Window Test" 90 "$out/stop"
 logged() { grep -qF -- "$1" "$out/host.log"; }
 fail() { echo "$1"; cat "$out/host.log"; import -window root "$out/failed.png" 2>/dev/null || true; exit 1; }
 

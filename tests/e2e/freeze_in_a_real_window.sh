@@ -21,18 +21,8 @@ mkdir -p "$out"
 # "editor at" line must not be read as this run's).
 rm -rf "$out/stop" "$out/config" "$out/saved.tfunc" "$out/host.log"
 export XDG_CONFIG_HOME="$out/config"
-"$host" --save-to "$out/saved.tfunc" --artist "Window Test" 60 "$out/stop" > "$out/host.log" 2>&1 &
-pid=$!
-trap 'kill "$pid" 2>/dev/null || true' EXIT
-
-# Waits with time-outs, not fixed sleeps: poll until the condition holds.
-wait_for() { # seconds command...
-  local until=$((SECONDS + $1)); shift
-  until "$@"; do
-    [ "$SECONDS" -lt "$until" ] || return 1
-    sleep 0.2
-  done
-}
+source "$(dirname "$0")/demo_host_window.sh"
+start_demo_host --save-to "$out/saved.tfunc" --artist "Window Test" 60 "$out/stop"
 editor_shown() { grep -q '^editor at ' "$out/host.log"; }
 wait_for 20 editor_shown || { echo "the editor never appeared"; cat "$out/host.log"; exit 1; }
 read -r x y < <(sed -n 's/^editor at \([0-9-]*\) \([0-9-]*\)$/\1 \2/p' "$out/host.log") \

@@ -48,9 +48,14 @@ PluginAudioProcessor::~PluginAudioProcessor()
             t->join();
 }
 
+int PluginAudioProcessor::currentCaptureLength() const
+{
+    return captureLengthSamples (readChoiceIndex (parameters, ParameterIds::captureLength));
+}
+
 bool PluginAudioProcessor::hasFullCapture() const
 {
-    return captureRing.getTotalWritten() >= captureLengthSamples (readChoiceIndex (parameters, ParameterIds::captureLength));
+    return captureRing.getTotalWritten() >= currentCaptureLength();
 }
 
 void PluginAudioProcessor::snapshotCaptureAndRefit()
@@ -73,7 +78,7 @@ void PluginAudioProcessor::refitTransferFunction()
     }
 
     auto aligned = alignCapture (captureX, captureY,
-                                 captureLengthSamples (readChoiceIndex (parameters, ParameterIds::captureLength)),
+                                 currentCaptureLength(),
                                  readFloat (parameters, ParameterIds::latencyX), readFloat (parameters, ParameterIds::latencyY));
     if (aligned.x.empty())
         return;
@@ -108,7 +113,7 @@ void PluginAudioProcessor::refitTransferFunction()
 
 bool PluginAudioProcessor::canDetectLatency (bool frozenCapture) const
 {
-    const auto length = (size_t) captureLengthSamples (readChoiceIndex (parameters, ParameterIds::captureLength));
+    const auto length = (size_t) currentCaptureLength();
     return ! latencyDetectionInProgress.load() && hasFullCapture() && (! frozenCapture || captureX.size() >= length);
 }
 
@@ -116,7 +121,7 @@ bool PluginAudioProcessor::detectLatency (bool frozenCapture, std::function<void
 {
     if (! canDetectLatency (frozenCapture))
         return false;
-    const auto length = (size_t) captureLengthSamples (readChoiceIndex (parameters, ParameterIds::captureLength));
+    const auto length = (size_t) currentCaptureLength();
 
     std::vector<double> x (length), y (length);
     if (frozenCapture)

@@ -94,6 +94,7 @@ private:
     std::shared_ptr<std::atomic<bool>> aliveFlag;
 
     static BusesProperties makeBusesProperties();
+    int currentCaptureLength() const; // pairs, as "captureLength" chooses
     void appendUnpairedSamples (const double* y, int n) noexcept;
     void capture (const double* side, const double* main, int numSamples) noexcept;
     std::pair<int, int> capturedChannels() const noexcept;

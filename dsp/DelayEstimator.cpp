@@ -10,39 +10,39 @@
 #include <cmath>
 #include <map>
 #include <memory>
+#include <numbers>
 #include <numeric>
 #include <utility>
 
 namespace
 {
-// A double's bits as an unsigned key in the same order (zeros of either sign
+// A number's bits as an unsigned key in the same order (zeros of either sign
 // alike, so they tie as the comparison would have them).
-std::uint64_t orderedKey (double v)
+template <typename Key, typename Float>
+Key orderedKey (Float v)
 {
-    const auto bits = std::bit_cast<std::uint64_t> (v == 0.0 ? 0.0 : v);
-    return (bits >> 63) != 0 ? ~bits : bits | (std::uint64_t { 1 } << 63);
+    const auto bits = std::bit_cast<Key> (v == Float (0) ? Float (0) : v);
+    constexpr auto top = Key (1) << (8 * sizeof (Key) - 1);
+    return (bits & top) != 0 ? Key (~bits) : Key (bits | top);
 }
 
-// The indices of v in ascending order: a radix sort of the keys, 16 bits a
-// pass, skipping passes where every key has the same digit (a signal's
-// exponents mostly share their high bits). Several times faster than a
-// comparison sort on the 128k samples of a capture.
-std::vector<std::uint32_t> ascendingOrder (const std::vector<double>& v)
+// The indices of `keys` in ascending order: a radix sort, 16 bits a pass,
+// skipping passes where every key has the same digit (a signal's exponents
+// mostly share their high bits). Several times faster than a comparison sort
+// on the 128k samples of a capture.
+template <typename Key>
+std::vector<std::uint32_t> ascendingOrder (std::vector<Key> keys)
 {
-    std::vector<std::uint64_t> keys (v.size()), keysOut (v.size());
-    std::vector<std::uint32_t> order (v.size()), orderOut (v.size());
-    for (size_t i = 0; i < v.size(); ++i)
-    {
-        keys[i] = orderedKey (v[i]);
-        order[i] = (std::uint32_t) i;
-    }
+    std::vector<Key> keysOut (keys.size());
+    std::vector<std::uint32_t> order (keys.size()), orderOut (keys.size());
+    std::iota (order.begin(), order.end(), std::uint32_t { 0 });
     std::vector<size_t> counts (size_t { 1 } << 16);
-    for (int shift = 0; shift < 64; shift += 16)
+    for (int shift = 0; shift < (int) (8 * sizeof (Key)); shift += 16)
     {
         std::fill (counts.begin(), counts.end(), size_t { 0 });
         for (const auto k : keys)
             ++counts[(k >> shift) & 0xffff];
-        if (std::find (counts.begin(), counts.end(), v.size()) != counts.end())
+        if (std::find (counts.begin(), counts.end(), keys.size()) != counts.end())
             continue;
         size_t start = 0;
         for (auto& c : counts)
@@ -57,6 +57,22 @@ std::vector<std::uint32_t> ascendingOrder (const std::vector<double>& v)
         order.swap (orderOut);
     }
     return order;
+}
+
+// Audio that was single precision on its way (a plug-in's buffers, most
+// recordings) is ordered by 32-bit keys: half the passes, the same order.
+std::vector<std::uint32_t> ascendingOrder (const std::vector<double>& v)
+{
+    const auto singlePrecision = std::all_of (v.begin(), v.end(), [] (double s) { return (double) (float) s == s; });
+    if (singlePrecision)
+    {
+        std::vector<std::uint32_t> keys (v.size());
+        std::transform (v.begin(), v.end(), keys.begin(), [] (double s) { return orderedKey<std::uint32_t> ((float) s); });
+        return ascendingOrder (std::move (keys));
+    }
+    std::vector<std::uint64_t> keys (v.size());
+    std::transform (v.begin(), v.end(), keys.begin(), [] (double s) { return orderedKey<std::uint64_t> (s); });
+    return ascendingOrder (std::move (keys));
 }
 
 // Ranks scaled to -1..1; tied values share the mean of their ranks, so a
@@ -440,6 +456,93 @@ double confidenceOf (const std::vector<double>& magnitude, int lagLimit, int cho
             rest = std::max (rest, magnitude[i]);
     return magnitude[chosenIndex] > 0.0 ? std::clamp (1.0 - rest / magnitude[chosenIndex], 0.0, 1.0) : 0.0;
 }
+
+
+// Samples that are not numbers would break the ordering the ranks need; they count as silence.
+std::vector<double> finiteExcerpt (const std::vector<double>& v, size_t from, size_t count)
+{
+    std::vector<double> e (v.begin() + (std::ptrdiff_t) from, v.begin() + (std::ptrdiff_t) (from + count));
+    for (auto& s : e)
+        s = std::isfinite (s) ? s : 0.0;
+    return e;
+}
+
+// |correlation| by lag, its sign apart (negative: Y falls where X rises).
+struct LagCorrelation
+{
+    std::vector<double> magnitude, sign;
+    size_t bestIndex = 0;
+    double best() const { return magnitude[bestIndex]; }
+};
+
+LagCorrelation correlationOf (std::vector<double> rho)
+{
+    LagCorrelation r;
+    r.magnitude = std::move (rho);
+    r.sign.resize (r.magnitude.size());
+    for (size_t i = 0; i < r.magnitude.size(); ++i)
+    {
+        r.sign[i] = r.magnitude[i] < 0.0 ? -1.0 : 1.0;
+        r.magnitude[i] = std::abs (r.magnitude[i]);
+    }
+    r.bestIndex = (size_t) (std::max_element (r.magnitude.begin(), r.magnitude.end()) - r.magnitude.begin());
+    return r;
+}
+
+// Too weak a correlation at every lag to name one.
+constexpr double weakestCorrelation = 0.05;
+
+bool canCorrelate (const std::vector<double>& x, const std::vector<double>& y)
+{
+    const auto xPeak = peakOf (x), yPeak = peakOf (y);
+    return xPeak > 0.0 && yPeak > 0.0 && std::isfinite (1.0 / xPeak);
+}
+
+// The correlation between whole lags, band-limited as the signals are: its
+// largest magnitude within a sample of `lag`, found to a hundredth.
+double interpolatedPeak (const LagCorrelation& r, int lag, int lagLimit)
+{
+    constexpr int taps = 16;
+    auto at = [&] (double t)
+    {
+        double sum = 0.0;
+        for (int k = (int) std::floor (t) - taps; k <= (int) std::floor (t) + taps; ++k)
+        {
+            if (k < -lagLimit || k > lagLimit)
+                continue;
+            const auto d = t - k;
+            const auto window = 0.5 + 0.5 * std::cos (std::numbers::pi * d / (taps + 1));
+            const auto sinc = std::abs (d) < 1.0e-12 ? 1.0 : std::sin (std::numbers::pi * d) / (std::numbers::pi * d);
+            const auto index = (size_t) (k + lagLimit);
+            sum += r.magnitude[index] * r.sign[index] * sinc * window;
+        }
+        return std::abs (sum);
+    };
+    auto best = (double) lag;
+    auto bestValue = at (best);
+    for (const auto step : { 0.1, 0.01 })
+    {
+        const auto centre = best;
+        for (int k = -10; k <= 10; ++k)
+            if (const auto t = centre + step * k; k != 0 && std::abs (t - lag) <= 1.0 && std::abs (t) <= lagLimit)
+                if (const auto v = at (t); v > bestValue)
+                {
+                    bestValue = v;
+                    best = t;
+                }
+    }
+    return best;
+}
+
+// How nearly y is a function of x with Y `lag` whole samples behind.
+FitAtDelay fitAtLag (const std::vector<double>& x, const std::vector<double>& y, int lag, double xScale)
+{
+    const auto skip = (size_t) std::abs (lag);
+    if (skip >= x.size())
+        return {};
+    const auto count = x.size() - skip;
+    return lag >= 0 ? fitOf (x.data(), y.data() + skip, count, xScale) : fitOf (x.data() + skip, y.data(), count, xScale);
+}
 } // namespace
 
 DelayEstimate estimateDelay (const std::vector<double>& xIn, const std::vector<double>& yIn, int maximumLag)
@@ -449,26 +552,17 @@ DelayEstimate estimateDelay (const std::vector<double>& xIn, const std::vector<d
     estimate.maximumLag = std::max (0, std::min (maximumLag, (int) (n / 2)));
     if (n < 64 || estimate.maximumLag < 1)
         return estimate;
-    // Non-finite samples would break the ordering the ranks need; they count as silence.
-    std::vector<double> xRaw (xIn.begin(), xIn.begin() + (std::ptrdiff_t) n), yRaw (yIn.begin(), yIn.begin() + (std::ptrdiff_t) n);
-    for (auto* v : { &xRaw, &yRaw })
-        for (auto& s : *v)
-            s = std::isfinite (s) ? s : 0.0;
-    const auto xPeak = peakOf (xRaw), yPeak = peakOf (yRaw);
-    if (! (xPeak > 0.0 && yPeak > 0.0 && std::isfinite (1.0 / xPeak)))
+    const auto xRaw = finiteExcerpt (xIn, 0, n), yRaw = finiteExcerpt (yIn, 0, n);
+    if (! canCorrelate (xRaw, yRaw))
         return estimate;
+    const auto xPeak = peakOf (xRaw), yPeak = peakOf (yRaw);
 
     const auto lagLimit = estimate.maximumLag;
-    auto magnitude = correlationByLag (centredRanks (xRaw), centredRanks (yRaw), lagLimit);
-    std::vector<double> sign (magnitude.size());
-    for (size_t i = 0; i < magnitude.size(); ++i)
-    {
-        sign[i] = magnitude[i] < 0.0 ? -1.0 : 1.0;
-        magnitude[i] = std::abs (magnitude[i]);
-    }
-    const auto bestIndex = (size_t) (std::max_element (magnitude.begin(), magnitude.end()) - magnitude.begin());
-    const auto best = magnitude[bestIndex];
-    if (best < 0.05)
+    const auto correlation = correlationOf (correlationByLag (centredRanks (xRaw), centredRanks (yRaw), lagLimit));
+    const auto& magnitude = correlation.magnitude;
+    const auto& sign = correlation.sign;
+    const auto best = correlation.best();
+    if (best < weakestCorrelation)
         return estimate;
 
     Trials trials (xRaw, yRaw, 1.0 / xPeak);
@@ -505,6 +599,55 @@ DelayEstimate estimateDelay (const std::vector<double>& xIn, const std::vector<d
     estimate.samples = chosen.delay();
     estimate.inverted = sign[chosenIndex] < 0.0;
     estimate.unexplained = chosen.fit.unexplained;
+    estimate.found = true;
+    return estimate;
+}
+
+DelayEstimate probeDelay (const std::vector<double>& x, const std::vector<double>& y, int maximumLag, size_t span)
+{
+    DelayEstimate estimate;
+    const auto n = std::min (x.size(), y.size());
+    const auto length = std::min (n, span);
+    estimate.maximumLag = std::max (0, std::min (maximumLag, (int) (length / 2)));
+    if (length < 64 || estimate.maximumLag < 1)
+        return estimate;
+    const auto yWhole = finiteExcerpt (y, 0, n);
+    const auto start = loudestStretch (yWhole, length);
+    const auto xs = finiteExcerpt (x, start, length);
+    const std::vector<double> ys (yWhole.begin() + (std::ptrdiff_t) start, yWhole.begin() + (std::ptrdiff_t) (start + length));
+    if (! canCorrelate (xs, ys))
+        return estimate;
+
+    const auto lagLimit = estimate.maximumLag;
+    // Plain correlation, not ranks: the fits below judge the lags, and the
+    // ranks' sort would cost more than the rest of the probe.
+    const auto correlation = correlationOf (correlationByLag (xs, ys, lagLimit));
+    const auto& magnitude = correlation.magnitude;
+    const auto best = correlation.best();
+    if (best < weakestCorrelation)
+        return estimate;
+    // The candidates judged by their fit at whole lags; of those that fit as
+    // well, the polarity kept and the one nearest zero, as estimateDelay takes them.
+    const auto xScale = 1.0 / peakOf (xs);
+    std::vector<Candidate> candidates;
+    for (const auto lag : candidateLags (magnitude, lagLimit, best))
+        candidates.push_back ({ lag, 0.0, fitAtLag (xs, ys, lag, xScale) });
+    const auto bestFit = std::min_element (candidates.begin(), candidates.end(),
+                                           [] (const Candidate& a, const Candidate& b) { return a.fit.unexplained < b.fit.unexplained; })->fit;
+    // Whole lags cannot match a fractional delay, so a nearer lag may fit
+    // a little worse than a farther one that happens to fall closer.
+    std::vector<int> keeping, inverting;
+    for (const auto& c : candidates)
+        if (c.fit.unexplained <= 1.1 * bestFit.unexplained + 0.05)
+            (correlation.sign[(size_t) (c.lag + lagLimit)] < 0.0 ? inverting : keeping).push_back (c.lag);
+    const auto& asGood = keeping.empty() ? inverting : keeping;
+    const auto chosen = *std::min_element (asGood.begin(), asGood.end(), [] (int a, int b) { return std::abs (a) < std::abs (b); });
+    auto fitting = keeping;
+    fitting.insert (fitting.end(), inverting.begin(), inverting.end());
+    estimate.confidence = confidenceOf (magnitude, lagLimit, chosen, fitting, asGood.size() > 1);
+    estimate.samples = interpolatedPeak (correlation, chosen, lagLimit);
+    estimate.inverted = correlation.sign[(size_t) (chosen + lagLimit)] < 0.0;
+    estimate.polarityUncertain = ! keeping.empty() && ! inverting.empty();
     estimate.found = true;
     return estimate;
 }

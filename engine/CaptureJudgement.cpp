@@ -10,6 +10,9 @@ namespace
 {
 // Far enough for any delay the latency parameters (0 to 512) could leave.
 constexpr int misalignmentSearch = 2048;
+// The loudest stretch the probe correlates: long enough for drums' gaps,
+// short enough to keep the verdict within a few milliseconds of the fit.
+constexpr size_t misalignmentProbeSpan = size_t { 1 } << 16;
 } // namespace
 
 CaptureVerdict judgeCapture (const std::vector<double>& x, const std::vector<double>& y, const FitResult& fit, bool sineSweepEstimator)
@@ -33,7 +36,7 @@ CaptureVerdict judgeCapture (const std::vector<double>& x, const std::vector<dou
     context.pluginEstimator = sineSweepEstimator;
     context.inputPeak = xPeak;
     if (verdict.report.normalisedResidual > verdictLimits::doubtfulResidual && (int) n > 4 * misalignmentSearch)
-        context.misalignmentProbe = estimateDelay (x, y, misalignmentSearch);
+        context.misalignmentProbe = probeDelay (x, y, misalignmentSearch, misalignmentProbeSpan);
     verdict.judgement = judgeMeasurement (verdict.report, context);
     verdict.judged = true;
     return verdict;

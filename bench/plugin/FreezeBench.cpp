@@ -16,13 +16,17 @@ struct Capture
     std::vector<double> x, y;
 };
 
-// 128k pairs of a sine or white noise through tanh, as the ring holds them.
+// 128k pairs of a sine or white noise through tanh, as the ring holds them:
+// the host's single-precision samples.
 Capture captureOf (test::Signal material)
 {
     Capture c { test::makeSignal (material, pairs, 1), {} };
     c.y.resize (c.x.size());
     for (size_t i = 0; i < c.x.size(); ++i)
-        c.y[i] = std::tanh (3.0 * c.x[i]);
+    {
+        c.x[i] = (float) c.x[i];
+        c.y[i] = (float) std::tanh (3.0 * c.x[i]);
+    }
     return c;
 }
 

@@ -199,3 +199,45 @@ TEST (DelayEstimator, noClearPeakIsReported)
     ASSERT_TRUE (estimate.found);
     EXPECT_NEAR (estimate.samples, 9.0, 0.02);
 }
+
+// The verdict's quick probe on a capture's worth of pairs: a misalignment is
+// told from none on any material, to about a tenth of a sample; a tone's
+// nearest alias is taken; an unrelated or silent Y claims nothing.
+TEST (DelayEstimator, probeTellsAMisalignmentFromNone)
+{
+    const auto& curves = test::staticCurves();
+    const auto inverting = [] (double v) { return -std::tanh (2.0 * v); };
+    constexpr size_t capture = 1 << 17, span = 1 << 16;
+    const auto noise = test::makeSignal (test::Signal::whiteNoise, capture, 4);
+    const auto drums = test::makeSignal (test::Signal::drumLike, capture, 4);
+    const auto tone = test::makeSignal (test::Signal::sine, capture, 1); // 997 Hz at 48 kHz
+    struct Case
+    {
+        const char* name;
+        std::vector<double> x;
+        std::function<double (double)> curve;
+        double delay, expected;
+        bool inverted = false;
+    };
+    const std::vector<Case> cases {
+        { "noise, aligned", noise, curves[0].f, 0.0, 0.0 },
+        { "noise, Y 37.25 late", noise, curves[0].f, 37.25, 37.25 },
+        { "noise, Y 12.5 early", noise, curves[2].f, -12.5, -12.5 },
+        { "noise, a quarter sample", noise, curves[0].f, 0.25, 0.25 },
+        { "noise, inverting, Y 300 late", noise, inverting, 300.0, 300.0, true },
+        { "drums, fold-back, Y 37 late", drums, curves[3].f, 37.0, 37.0 },
+        { "tone, Y 600 late", tone, curves[0].f, 600.0, std::remainder (600.0, 48000.0 / 997.0) },
+    };
+    for (const auto& c : cases)
+    {
+        const auto probe = probeDelay (c.x, delayedThrough (c.x, c.delay, c.curve), 2048, span);
+        ASSERT_TRUE (probe.found) << c.name;
+        EXPECT_NEAR (probe.samples, c.expected, 0.15) << c.name;
+        EXPECT_GE (probe.confidence, lowDelayConfidence) << c.name;
+        EXPECT_EQ (probe.inverted, c.inverted) << c.name;
+    }
+    const auto unrelated = probeDelay (noise, test::makeSignal (test::Signal::whiteNoise, capture, 9), 2048, span);
+    EXPECT_TRUE (! unrelated.found || unrelated.confidence < lowDelayConfidence);
+    EXPECT_FALSE (probeDelay (noise, std::vector<double> (capture, 0.0), 2048, span).found);
+    EXPECT_EQ (probeDelay (noise, noise, 48000, span).maximumLag, (int) span / 2) << "clipped to half the stretch";
+}

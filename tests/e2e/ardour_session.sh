@@ -3,8 +3,8 @@
 # puts a sine generator and the built Sonderlith.vst3 or Sonderlith.lv2 on a
 # track, checks that Ardour takes the second input pair for a sidechain (so
 # its routing grid feeds a sidechain there, not the track's audio), exports with and without the plug-in, saves, reopens and
-# finds it again with the parameters it set (the VST3's as parameters, the
-# LV2's as the properties LV2 hands them over as).
+# finds it again with the parameters it set, "Auto" among them (the VST3's as
+# parameters, the LV2's as the properties LV2 hands them over as).
 # usage: ardour_session.sh BUNDLE WORK_FOLDER
 set -euo pipefail
 bundle="$1" work="$2"
@@ -106,13 +106,13 @@ for port = 0, 3 do
   note ("input " .. port .. " sidechain " .. tostring (insert:plugin (0):describe_io_port (ARDOUR.DataType ("audio"), true, port).is_sidechain))
 end
 if "$kind" == "VST3" then
-  for _, p in ipairs ({ { 0, 0.75 }, { 2, 0.25 }, { 5, 0.0 }, { 6, 1.0 } }) do
+  for _, p in ipairs ({ { 0, 0.75 }, { 2, 0.25 }, { 5, 1.0 }, { 6, 1.0 } }) do
     assert (ARDOUR.LuaAPI.set_processor_param (plugin, p[1], p[2]))
   end
 else
   -- The LV2's parameters are properties: Ardour's property controls, in plain
   -- units, reach the plug-in as messages while audio runs (the export below).
-  local values = { scaleX = -12.5, latencyX = 128, smoothing = 13 }
+  local values = { scaleX = -12.5, latencyX = 128, smoothing = 13, captureAlgorithm = 2 }
   local automatable = insert:to_automatable ()
   for param in automatable:all_automatable_params ():iter () do
     local control = automatable:automation_control (param, false)
@@ -184,8 +184,9 @@ run_lua "$work/reopen.lua" "$work/reopen.log" "$([ "$kind" = VST3 ] && echo '^pa
 grep -q '^found Sonderlith' "$results" || { echo "the reopened session has no Sonderlith"; tail -5 "$work/reopen.log"; exit 1; }
 if [ "$kind" = VST3 ]; then
   # Normalised values as Ardour passes them: Scale X 0.75 is +18 dB, Latency X
-  # 0.25 is 128 samples, Capture Algorithm 0 is ODR, Capture Length 1 is 128k.
-  for expected in "param 0 0.750000" "param 2 0.250000" "param 5 0.000000" "param 6 1.000000"; do
+  # 0.25 is 128 samples, Capture Algorithm 1 is Auto (the last of three),
+  # Capture Length 1 is 128k.
+  for expected in "param 0 0.750000" "param 2 0.250000" "param 5 1.000000" "param 6 1.000000"; do
     grep -q "^$expected" "$results" || { echo "not restored: $expected"; grep '^param' "$results"; tail -5 "$work/reopen.log"; exit 1; }
   done
 else
@@ -210,12 +211,12 @@ for character in encoded:
             data[bit >> 3] |= 1 << (bit & 7)
         bit += 1
 # Each parameter's id, then its value as a double.
-for name, expected in (("scaleX", -12.5), ("latencyX", 128.0), ("smoothing", 13.0)):
+for name, expected in (("scaleX", -12.5), ("latencyX", 128.0), ("smoothing", 13.0), ("captureAlgorithm", 2.0)):
     at = data.find(name.encode())
     found = [struct.unpack("<d", bytes(data[i:i + 8]))[0] for i in range(at, min(at + 40, size - 8))] if at >= 0 else []
     if expected not in found:
         raise SystemExit(f"not restored: {name} {expected}")
-print("LV2 state after reopening: scaleX -12.5, latencyX 128, smoothing 13")
+print("LV2 state after reopening: scaleX -12.5, latencyX 128, smoothing 13, captureAlgorithm 2 (Auto)")
 PY
 fi
 

@@ -1,5 +1,7 @@
 #include "dsp/CaptureAlignment.h"
 #include "dsp/RecordingEstimator.h"
+#include "dsp/TransferFunctionEstimator.h"
+#include "engine/CaptureJudgement.h"
 #include "engine/MeasurementReport.h"
 #include "plugin/PluginAudioProcessor.h"
 #include "plugin/PluginParameters.h"
@@ -106,5 +108,50 @@ TEST (Auto, fitsAnyMaterialAndTheVerdictSaysWhichFitsToTrust)
         EXPECT_NE (mean.verdict.judgement.verdict, Verdict::good);
         EXPECT_TRUE (mean.verdict.judgement.briefs.joinIntoString (" ").contains ("try Auto")) << mean.verdict.judgement.briefs.joinIntoString ("; ");
         EXPECT_TRUE (mean.verdict.judgement.reasons.joinIntoString (" ").contains ("try Auto, which suits any material"));
+    }
+}
+
+// A poor fit from a capture whose latency is not set points to "Detect
+// latency" with the delay it found, whichever estimator fitted it; an aligned
+// capture's poor fit never does.
+TEST (Auto, aMisalignedCapturesVerdictPointsToDetectLatency)
+{
+    using test::Signal;
+    const auto& curves = test::staticCurves();
+    struct Case
+    {
+        const char* name;
+        Signal material;
+        int curve;
+        int delay; // Y behind X
+        CaptureAlgorithm algorithm;
+        const char* found; // in the reasons, or nothing for no misalignment
+    };
+    const std::vector<Case> cases {
+        { "noise, Y 37 late, Auto", Signal::whiteNoise, 0, 37, CaptureAlgorithm::Auto, "about 37.0 samples" },
+        { "drums through fold-back, Y 37 late, Mean", Signal::drumLike, 3, 37, CaptureAlgorithm::Mean, "about 37.0 samples" },
+        { "noise, Y 12 early, Auto", Signal::whiteNoise, 2, -12, CaptureAlgorithm::Auto, "about -12.0 samples" },
+        { "noise, aligned, Mean", Signal::whiteNoise, 0, 0, CaptureAlgorithm::Mean, nullptr },
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE (c.name);
+        const auto x = test::makeSignal (c.material, pairs, 3);
+        auto y = c.delay >= 0 ? test::delayed (x, c.delay) : std::vector<double> (x.begin() - c.delay, x.end());
+        y.resize (x.size(), 0.0);
+        for (auto& v : y)
+            v = curves[(size_t) c.curve].f (v);
+        const auto fit = estimateTransferFunction (x, y, 50, c.algorithm);
+        const auto verdict = judgeCapture (x, y, fit, c.algorithm != CaptureAlgorithm::Auto);
+        ASSERT_TRUE (verdict.judged);
+        EXPECT_NE (verdict.judgement.verdict, Verdict::good);
+        const auto reasons = verdict.judgement.reasons.joinIntoString ("; ");
+        if (c.found != nullptr)
+        {
+            EXPECT_TRUE (reasons.contains (c.found)) << reasons;
+            EXPECT_TRUE (verdict.judgement.briefs.joinIntoString (" ").contains ("misaligned? try Detect latency"));
+        }
+        else
+            EXPECT_FALSE (reasons.contains ("Detect latency")) << reasons;
     }
 }

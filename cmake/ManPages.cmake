@@ -10,7 +10,8 @@ foreach(page IN ITEMS
         "inspect|show what a Sonderlith preset holds"
         "compare|compare measured curves"
         "stimulus|write the test signal for re-amping hardware"
-        "host-check|load a Sonderlith bundle as a host does")
+        "host-check|load a Sonderlith bundle as a host does"
+        "plugins|list installed plug-ins and their parameters")
     string(REPLACE "|" ";" fields "${page}")
     list(GET fields 0 subcommand)
     list(GET fields 1 description)

@@ -43,6 +43,10 @@ install(TARGETS sonderlith RUNTIME DESTINATION bin COMPONENT deb)
 if(TARGET sonderlith-host-check)
     install(TARGETS sonderlith-host-check RUNTIME DESTINATION bin COMPONENT deb)
 endif()
+# The command's private helper, not for users: beside its other parts, not on PATH.
+if(TARGET sonderlith-plugin-host)
+    install(TARGETS sonderlith-plugin-host RUNTIME DESTINATION lib/sonderlith COMPONENT deb)
+endif()
 # sonderlith-host-check(1), the subcommand's page, is the helper's too: it takes the same bundle.
 install(FILES ${SONDERLITH_MAN_PAGES} DESTINATION share/man/man1 COMPONENT deb)
 install(FILES "${CMAKE_SOURCE_DIR}/README.md" "${debian_build}/copyright" "${debian_build}/changelog.gz"

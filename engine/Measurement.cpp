@@ -38,6 +38,13 @@ std::unique_ptr<CaptureSource> openCapture (const MeasureOptions& o, juce::Strin
         return CaptureSource::fromMemory (std::move (capture.x), std::move (capture.y), settings.sampleRate,
                                           "built-in device \"" + juce::String (settings.device) + "\"");
     }
+    if (const auto& r = o.rendered)
+    {
+        auto source = CaptureSource::fromMemory (r->x, r->y, r->sampleRate, r->format + " plug-in \"" + r->name + "\"");
+        if (source->length() == 0)
+            error = "The device returned no samples";
+        return source->length() == 0 ? nullptr : std::move (source);
+    }
     if (o.xyFile != juce::File())
         return CaptureSource::openStereo (o.xyFile, error, notices);
     return CaptureSource::openFiles (o.xFile, o.yFile, o.channel, error, notices);
@@ -371,6 +378,8 @@ MeasureOutcome measure (const MeasureOptions& o, const MeasureProgress& progress
     context.estimatedDelay = outcome.estimatedDelay;
     context.stimulusSpread = outcome.stimulus ? std::optional<double> (outcome.stimulus->spread) : std::nullopt;
     context.pluginEstimator = o.algorithm != MeasureAlgorithm::automatic;
+    if (o.rendered)
+        context.reportedLatency = o.rendered->reportedLatency;
     if (! o.autoLatency && outcome.report.normalisedResidual > verdictLimits::doubtfulResidual)
     {
         stage ("looking for a misalignment");

@@ -10,6 +10,7 @@
 #include <juce_core/juce_core.h>
 
 #include <functional>
+#include <memory>
 #include <optional>
 
 // "auto" fits recordings of any material (the command's default); "mean"
@@ -23,12 +24,28 @@ enum class MeasureAlgorithm
 
 juce::String algorithmName (MeasureAlgorithm);
 
+// A device the caller played a signal through in memory (a plug-in hosted
+// offline): X as sent, Y as it came back with the latency the device reports
+// already taken out, and what the report should say of it.
+struct RenderedDevice
+{
+    std::vector<double> x, y;
+    double sampleRate = 48000.0;
+    juce::String name, format, identifier;
+    int reportedLatency = 0;                             // samples, taken out of Y
+    std::vector<std::pair<juce::String, juce::String>> parameters; // name, value as the device prints it
+    juce::String signal;                                 // what was played
+    double levelDbfs = 0.0;                              // its peak
+    juce::int64 nonFiniteOutput = 0;                     // output samples that were not numbers
+};
+
 struct MeasureOptions
 {
     juce::File xFile, yFile; // two mono files (or a channel of each)
     juce::File xyFile;       // or one stereo file: left X, right Y
     int channel = 0;
     std::optional<DemoSettings> demo; // or a built-in device
+    std::shared_ptr<const RenderedDevice> rendered; // or a device played in memory
 
     MeasureAlgorithm algorithm = MeasureAlgorithm::automatic;
     std::optional<int> length;        // the newest pairs of the window, as a freeze takes them; every pair when empty

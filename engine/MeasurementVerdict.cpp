@@ -104,6 +104,16 @@ Judgement judgeMeasurement (const MeasurementReport& r, const VerdictContext& c)
                   "delay uncertain");
     }
 
+    if (const auto& delay = c.estimatedDelay; c.reportedLatency && delay && delay->found && std::abs (delay->samples) > latencyMismatch)
+    {
+        const auto actual = *c.reportedLatency + delay->samples;
+        flag (Verdict::doubtful, "the plug-in reports a latency of " + juce::String (*c.reportedLatency) + " samples, but its output lags X by "
+                                     + juce::String (actual, 2) + (delay->period ? " (or a multiple of " + juce::String (*delay->period, 2) + " from it: the signal is periodic)" : juce::String())
+                                     + ": a host compensating the reported latency misaligns it by " + juce::String (delay->samples, 2)
+                                     + " samples; the curve was measured at the delay found",
+              "reported latency is wrong");
+    }
+
     if (c.inputPeak && *c.inputPeak < doubtfulInputPeak)
     {
         const auto dbfs = *c.inputPeak > 0.0 ? juce::String (20.0 * std::log10 (*c.inputPeak), 1) + " dBFS" : juce::String ("silence");

@@ -28,6 +28,7 @@ inline constexpr double doubtfulHysteresis = 0.02;
 inline constexpr double doubtfulStimulusSpread = 0.02; // between the stimulus's parts
 inline constexpr double failedCurveVariation = 1.0e-3; // the curve's variation over Y's RMS: Y does not follow X
 inline constexpr double doubtfulInputPeak = 0.25;       // X's peak, full scale (-12 dBFS), where the caller gives it
+inline constexpr double latencyMismatch = 0.5;          // samples between the latency a device reports and its delay
 } // namespace verdictLimits
 
 struct Judgement
@@ -52,6 +53,7 @@ struct VerdictContext
     std::optional<double> stimulusSpread;           // with the command's stimulus
     bool pluginEstimator = false;                   // "mean" or "odr", made for a plug-in's sine sweeps
     std::optional<double> inputPeak;                // X's peak in full-scale units, where the level is the user's to change
+    std::optional<int> reportedLatency;             // the device's own, taken out before `estimatedDelay` was searched
     VerdictTerms terms = VerdictTerms::command;
 };
 

@@ -48,6 +48,28 @@ juce::String pluginEquivalent (double delay)
 // Full-scale units of X: the table's units times X's peak.
 double fullScaleX (double tableUnits, const MeasuredLevels& l) { return tableUnits * l.xPeak; }
 
+juce::var deviceAsVar (const RenderedDevice& d)
+{
+    auto device = std::make_unique<juce::DynamicObject>();
+    device->setProperty ("name", d.name);
+    device->setProperty ("format", d.format);
+    device->setProperty ("identifier", d.identifier);
+    device->setProperty ("reportedLatencySamples", d.reportedLatency);
+    juce::Array<juce::var> parameters;
+    for (const auto& [name, value] : d.parameters)
+    {
+        auto parameter = std::make_unique<juce::DynamicObject>();
+        parameter->setProperty ("name", name);
+        parameter->setProperty ("value", value);
+        parameters.add (juce::var (parameter.release()));
+    }
+    device->setProperty ("parameters", parameters);
+    device->setProperty ("signal", d.signal);
+    device->setProperty ("levelDbfs", d.levelDbfs);
+    device->setProperty ("nonFiniteOutputSamples", d.nonFiniteOutput);
+    return juce::var (device.release());
+}
+
 juce::var sourceAsVar (const SourceInfo& s)
 {
     auto object = std::make_unique<juce::DynamicObject>();
@@ -130,6 +152,16 @@ juce::String reportAsText (const MeasureOptions& o, const MeasureOutcome& outcom
         row ("source " + s.role, (s.path.isEmpty() ? s.format : s.path + " (" + s.format) + ", " + juce::String (s.sampleRate, 0) + " Hz"
                                      + (s.bitDepth > 0 ? ", " + juce::String (s.bitDepth) + " bit" : juce::String())
                                      + ", " + fixed ((double) s.samples / s.sampleRate, 3) + " s" + (s.path.isEmpty() ? "" : ")"));
+    if (const auto& d = o.rendered)
+    {
+        row ("device", d->format + " plug-in \"" + d->name + "\" (" + d->identifier + ")");
+        row ("reported latency", juce::String (d->reportedLatency) + " samples, taken out before the delay was searched");
+        for (const auto& [name, value] : d->parameters)
+            row ("  " + name, value);
+        row ("signal", d->signal + ", peak " + fixed (d->levelDbfs, 1) + " dBFS");
+        if (d->nonFiniteOutput > 0)
+            row ("not numbers", juce::String (d->nonFiniteOutput) + " output samples (NaN or infinite)");
+    }
     row ("measured", outcome.date.toISO8601 (true) + " by sonderlith " + currentReleaseVersion);
     return text;
 }
@@ -235,6 +267,8 @@ juce::String reportAsJson (const MeasureOptions& o, const MeasureOutcome& outcom
     for (const auto& s : outcome.sources)
         sources.add (sourceAsVar (s));
     object->setProperty ("sources", sources);
+    if (o.rendered)
+        object->setProperty ("device", deviceAsVar (*o.rendered));
     juce::Array<juce::var> notices;
     for (const auto& n : outcome.notices)
         notices.add (n);

@@ -32,13 +32,13 @@ done
 
 root="$scratch/root"
 dpkg-deb -x "$deb" "$root"
-for path in usr/bin/sonderlith usr/bin/sonderlith-host-check usr/lib/vst3/Sonderlith.vst3 usr/lib/lv2/Sonderlith.lv2/dsp.ttl \
+for path in usr/bin/sonderlith usr/bin/sonderlith-host-check usr/lib/sonderlith/sonderlith-plugin-host usr/lib/vst3/Sonderlith.vst3 usr/lib/lv2/Sonderlith.lv2/dsp.ttl \
             usr/share/man/man1/sonderlith.1.gz usr/share/doc/sonderlith/copyright usr/share/doc/sonderlith/README.md; do
   [ -e "$root/$path" ] || { echo "missing from the package: /$path"; exit 1; }
 done
 grep -q "SIL Open Font License" "$root/usr/share/doc/sonderlith/copyright" || { echo "the fonts' licence is missing"; exit 1; }
 # The man pages are the command's own help: every option of each subcommand is on its page.
-for subcommand in measure inspect compare stimulus host-check; do
+for subcommand in measure inspect compare stimulus host-check plugins; do
   page="$root/usr/share/man/man1/sonderlith-$subcommand.1.gz"
   [ -e "$page" ] || { echo "missing from the package: the man page of sonderlith $subcommand"; exit 1; }
   for option in $("$root/usr/bin/sonderlith" "$subcommand" --help | grep -oE '^  (-[a-z],)?--[a-z-]+' | sed -E 's/^ +(-[a-z],)?//'); do
@@ -53,4 +53,7 @@ for bundle in "$root/usr/lib/vst3/Sonderlith.vst3" "$root/usr/lib/lv2/Sonderlith
   grep -q "bit-exact pass-through: yes" "$scratch/host-check.log" || { cat "$scratch/host-check.log"; exit 1; }
   echo "host-check passed: ${bundle#$root}"
 done
+# The installed command finds its plug-in host where the package puts it.
+"$root/usr/bin/sonderlith" plugins "$root/usr/lib/lv2/Sonderlith.lv2" >"$scratch/plugins.log" 2>&1 || { cat "$scratch/plugins.log"; exit 1; }
+grep -q 'LV2 plug-in "Sonderlith"' "$scratch/plugins.log" || { cat "$scratch/plugins.log"; exit 1; }
 echo "package: built, lintian clean, installs and runs"

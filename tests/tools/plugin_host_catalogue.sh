@@ -3,9 +3,10 @@
 # the standard folders, LADSPA libraries by library:label) and finds a
 # plug-in by identifier, path or name, refusing names that match none or
 # several with the candidates.
-# usage: plugin_host_catalogue.sh PLUGIN_HOST LV2_FOLDER
+# `sonderlith plugins` shows the same as text and JSON.
+# usage: plugin_host_catalogue.sh PLUGIN_HOST LV2_FOLDER SONDERLITH
 set -euo pipefail
-host="$1" lv2="$2"
+host="$1" lv2="$2" command="$3"
 [ -f /usr/lib/ladspa/foldover_1213.so ] && [ -d /usr/lib/lv2/foldover-swh.lv2 ] \
   || { echo "skipped: Debian's swh-plugins and swh-lv2 are not installed (scripts/bootstrap.sh installs them)"; exit 77; }
 export LV2_PATH="$lv2"
@@ -36,4 +37,22 @@ status=0
 err="$("$host" parameters "Test " 2>&1 >/dev/null)" || status=$?
 [ "$status" = 1 ] && grep -q '^refused: 5 plug-ins match "Test "; name one of them:' <<< "$err" && grep -q 'urn:sonderlith:test:hangs' <<< "$err" \
   || fail "an ambiguous name does not list the candidates: $err"
+# The command's view of it.
+"$command" plugins --format ladspa --json 2>/dev/null | /usr/bin/python3 -c '
+import json, sys
+plugins = json.load(sys.stdin)
+assert all(p["format"] == "LADSPA" for p in plugins), "other formats listed"
+fold = [p for p in plugins if p["identifier"] == "foldover_1213.so:foldover"]
+assert fold and fold[0]["name"] == "Foldover distortion" and fold[0]["audioInputs"] == 1, fold' || fail "plugins --format ladspa --json"
+"$command" plugins foldover_1213.so:foldover --parameters --json 2>/dev/null | /usr/bin/python3 -c '
+import json, sys
+p = json.load(sys.stdin)
+assert [(q["name"], q["minimum"], q["maximum"]) for q in p["parameters"]] == [("Drive", "0", "1"), ("Skew", "0", "1")], p' \
+  || fail "plugins ID --parameters --json"
+text="$("$command" plugins http://plugin.org.uk/swh-plugins/shaper --parameters 2>/dev/null)"
+grep -qE '^Waveshape +sym:shapep +-10 \.\. 10 +0 +0$' <<< "$text" || fail "plugins ID --parameters as text: $text"
+status=0
+"$command" plugins --parameters > /dev/null 2>&1 || status=$?
+[ "$status" = 2 ] || fail "plugins --parameters without a plug-in is not a usage error"
+
 echo "plug-in host: every format listed, found by identifier, path and name, unknown and ambiguous names refused"

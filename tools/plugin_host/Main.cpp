@@ -20,14 +20,18 @@ int refuse (const juce::String& why)
 
 juce::String field (juce::String text) { return text.replaceCharacters ("\t\n", "  "); }
 
+// Format, name, identifier, maker, audio inputs and outputs.
+juce::String describe (const plugincatalogue::Entry& e)
+{
+    const auto& d = e.description;
+    return field (d.pluginFormatName) + "\t" + field (d.name) + "\t" + field (e.identifier) + "\t" + field (d.manufacturerName) + "\t"
+           + juce::String (d.numInputChannels) + "\t" + juce::String (d.numOutputChannels);
+}
+
 int list (const juce::String& format)
 {
     for (const auto& e : plugincatalogue::installed (format))
-    {
-        const auto& d = e.description;
-        std::cout << field (d.pluginFormatName) << "\t" << field (d.name) << "\t" << field (e.identifier) << "\t" << field (d.manufacturerName) << "\t"
-                  << d.numInputChannels << "\t" << d.numOutputChannels << "\n";
-    }
+        std::cout << describe (e) << "\n";
     return 0;
 }
 
@@ -44,8 +48,7 @@ std::unique_ptr<juce::AudioPluginInstance> load (const juce::String& id, double 
     if (instance == nullptr)
         error = "the plug-in " + entry.identifier + " could not be loaded: " + (error.isEmpty() ? juce::String ("no reason given") : error);
     else
-        std::cout << "plugin\t" << field (entry.description.pluginFormatName) << "\t" << field (entry.description.name) << "\t" << field (entry.identifier)
-                  << "\n";
+        std::cout << "plugin\t" << describe (entry) << "\n";
     return instance;
 }
 

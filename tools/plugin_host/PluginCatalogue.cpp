@@ -147,11 +147,41 @@ juce::String listOf (const std::vector<Entry>& entries)
 }
 } // namespace
 
+// An identifier of one format found without scanning the others: an LV2
+// URI among the LV2 plug-ins, a LADSPA library:label in the LADSPA folders.
+std::vector<Entry> byIdentifier (const juce::String& wanted)
+{
+    for (auto* f : formats().getFormats())
+    {
+        const auto key = formatKey (f->getName());
+        const auto isLadspa = key == "ladspa" && wanted.upToLastOccurrenceOf (":", false, false).endsWith (".so");
+        const auto isLv2 = key == "lv2" && wanted.containsChar (':') && ! wanted.upToFirstOccurrenceOf (":", false, false).endsWith (".so");
+        if (! isLadspa && ! isLv2)
+            continue;
+        std::vector<Entry> entries;
+        for (const auto& candidate : candidatesIn (*f, key))
+        {
+            if (isLv2 ? candidate != wanted : juce::File (candidate).getFileName() != wanted.upToLastOccurrenceOf (":", false, false))
+                continue;
+            juce::OwnedArray<juce::PluginDescription> found;
+            f->findAllTypesForFile (found, candidate);
+            for (auto* d : found)
+                if (identifierOf (*d) == wanted)
+                    entries.push_back ({ *d, identifierOf (*d) });
+            if (! entries.empty())
+                return entries;
+        }
+    }
+    return {};
+}
+
 Found find (const juce::String& wanted)
 {
     Found result;
     if (auto direct = atPath (wanted); ! direct.empty())
         result.matches = std::move (direct);
+    else if (auto identified = byIdentifier (wanted); ! identified.empty())
+        result.matches = std::move (identified);
     else
     {
         const auto all = installed ({});

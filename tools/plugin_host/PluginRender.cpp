@@ -11,7 +11,7 @@ using Parameter = juce::HostedAudioProcessorParameter;
 Parameter* parameterNamed (juce::AudioPluginInstance& plugin, const juce::String& name)
 {
     for (auto* p : plugincatalogue::hostedParameters (plugin))
-        if (p->getParameterID() == name || p->getName (256).equalsIgnoreCase (name))
+        if (p->getParameterID() == name || p->getParameterID() == "sym:" + name || p->getName (256).equalsIgnoreCase (name)) // an LV2 port symbol too
             return p;
     return nullptr;
 }
@@ -93,13 +93,13 @@ Rendered render (juce::AudioPluginInstance& plugin, const std::vector<float>& x,
                   + " channels: there is no channel " + juce::String (s.outputChannel + 1);
         return r;
     }
-    if (r.error = setParameters (plugin, s, r.settings); r.error.isNotEmpty())
-        return r;
     plugin.setNonRealtime (true);
     plugin.setRateAndBufferSizeDetails (s.sampleRate, s.blockSize);
     plugin.prepareToPlay (s.sampleRate, s.blockSize);
     plugin.reset();
-    r.latency = plugin.getLatencySamples();
+    // Set once the plug-in is running: hosting may reinstate its defaults when it starts.
+    if (r.error = setParameters (plugin, s, r.settings); r.error.isNotEmpty())
+        return r;
 
     const auto inputs = plugin.getChannelCountOfBus (true, 0);
     juce::AudioBuffer<float> buffer (std::max (plugin.getTotalNumInputChannels(), plugin.getTotalNumOutputChannels()), s.blockSize);
@@ -126,6 +126,8 @@ Rendered render (juce::AudioPluginInstance& plugin, const std::vector<float>& x,
                 r.y.push_back (v);
             }
     }
+    // An LV2 plug-in tells its latency through a port it writes as it runs.
+    r.latency = plugin.getLatencySamples();
     plugin.releaseResources();
     return r;
 }

@@ -2,6 +2,7 @@
 
 #include "report/MeasurementDocuments.h"
 #include "tools/sonderlith/MeasureOutputs.h"
+#include "tools/sonderlith/PluginCapture.h"
 
 #include <optional>
 
@@ -16,6 +17,9 @@ struct MeasureRequest
     std::optional<double> noiseDecibels;
     double demoDelay = 0.0;
     bool latencyGiven[3] {};
+    std::string plugin, signal = "stimulus";
+    std::vector<std::string> sets;
+    PluginPlay play;
 };
 
 // The plug-in's capture lengths, or every pair ("all").
@@ -37,7 +41,7 @@ void addOptions (CLI::App& c, MeasureRequest& r)
     auto& o = r.options;
     once (c.add_option ("--x", r.xFile, "the device's input"))->type_name ("IN.wav");
     once (c.add_option ("--y", r.yFile, "the device's output, recorded with --x"))->type_name ("OUT.wav");
-    once (c.add_option ("--channel", r.channel, "the channel of --x and --y to read (default 1)"))->check (wholeIn (1, 64));
+    once (c.add_option ("--channel", r.channel, "the channel of --x and --y to read, or of the plug-in's output (default 1)"))->check (wholeIn (1, 64));
     once (c.add_option ("--xy", r.xyFile, "one stereo file: X left, Y right"))->type_name ("FILE");
     once (c.add_option ("--demo", r.demoDevice, "a built-in device instead of recordings: a 0 dB sine through a known curve"))
         ->transform (oneOf (demoDeviceNames()))
@@ -48,6 +52,25 @@ void addOptions (CLI::App& c, MeasureRequest& r)
     once (c.add_option ("--demo-delay", r.demoDelay, "the built-in device's own delay, Y behind X, samples"))
         ->check (numberIn (0.0, 100000.0))
         ->type_name ("SAMPLES");
+
+    once (c.add_option ("--plugin", r.plugin, "a plug-in instead of recordings (VST3, LV2, LADSPA; see sonderlith plugins): the signal is played through it offline"))
+        ->type_name ("ID");
+    c.add_option ("--set", r.sets, "with --plugin: a parameter, by name or identifier, in the plug-in's units or as its text (\"12 dB\"); repeat for more")
+        ->type_name ("NAME=VALUE")
+        ->check ([] (const std::string& v) { return v.find ('=') == std::string::npos || v.front() == '=' ? "--set takes NAME=VALUE, not '" + v + "'" : std::string(); });
+    once (c.add_flag ("--normalised", r.play.normalised, "with --set: values are normalised, 0 to 1"));
+    once (c.add_option ("--signal", r.signal, "with --plugin: stimulus (default), sine (997 Hz), noise (uniform white) or an audio file"))->type_name ("SIGNAL");
+    once (c.add_option ("--level", r.play.signal.levelDbfs, "with --plugin: the signal's peak, dBFS (default 0)"))->check (numberIn (-120.0, 24.0))->type_name ("DBFS");
+    once (c.add_option ("--rate", r.play.signal.sampleRate, "with --plugin: sample rate, Hz (default 48000; a file plays at its own)"))
+        ->check (numberIn (8000.0, 384000.0))
+        ->type_name ("R");
+    once (c.add_option ("--seconds", r.play.signal.seconds, "with --plugin: how long the stimulus, sine or noise plays (default 30)"))
+        ->check (numberIn (1.0, longestPlayedSeconds))
+        ->type_name ("S");
+    once (c.add_option ("--block", r.play.blockSize, "with --plugin: the block size the plug-in is run at (default 512)"))->check (wholeIn (1, 65536))->type_name ("N");
+    once (c.add_option ("--timeout", r.play.timeoutSeconds, "with --plugin: seconds the plug-in may take to load and play before it is stopped (default 60)"))
+        ->check (numberIn (1.0, 3600.0))
+        ->type_name ("S");
 
     once (c.add_option ("--algorithm", r.algorithm, "auto (default) fits recordings of any material; mean and odr are the plug-in's estimators"))
         ->transform (oneOf ({ "auto", "mean", "odr" }));
@@ -84,6 +107,40 @@ void addOptions (CLI::App& c, MeasureRequest& r)
         ->type_name ("NAME");
 }
 
+bool isSignalFile (const MeasureRequest& r) { return r.signal != "stimulus" && r.signal != "sine" && r.signal != "noise"; }
+
+// The plug-in's options, which go with --plugin alone.
+juce::String completePlugin (CLI::App& c, MeasureRequest& r)
+{
+    static const std::vector<std::string> pluginOnly { "--set", "--normalised", "--signal", "--level", "--rate", "--seconds", "--block", "--timeout" };
+    if (r.plugin.empty())
+    {
+        for (const auto& name : pluginOnly)
+            if (c.count (name) > 0)
+                return juce::String (name) + " goes with --plugin";
+        return {};
+    }
+    for (const auto* name : { "--delay", "--latency-x", "--latency-y", "--auto-latency" })
+        if (c.count (name) > 0)
+            return juce::String (name) + " does not go with --plugin: the latency the plug-in reports is taken out and the rest of its delay found";
+    if (r.play.normalised && r.sets.empty())
+        return "--normalised says how --set values are given: it goes with --set";
+    if (isSignalFile (r) && c.count ("--seconds") > 0)
+        return "--seconds sets how long the stimulus, sine or noise plays; a file plays whole";
+    if (r.signal == "stimulus" && r.play.signal.seconds < stimulusMinimumSeconds)
+        return "the stimulus lasts at least " + juce::String (stimulusMinimumSeconds, 0) + " s (--seconds)";
+    r.play.id = juce::String::fromUTF8 (r.plugin.c_str());
+    r.play.signal.kind = isSignalFile (r) ? fileArgument (r.signal).getFullPathName() : juce::String (r.signal);
+    r.play.outputChannel = r.channel - 1;
+    for (const auto& set : r.sets)
+    {
+        const auto text = juce::String::fromUTF8 (set.c_str());
+        r.play.parameters.emplace_back (text.upToFirstOccurrenceOf ("=", false, false).trim(), text.fromFirstOccurrenceOf ("=", false, false).trim());
+    }
+    r.options.autoLatency = true;
+    return {};
+}
+
 // What the options mean together, checked before any work is done.
 juce::String complete (CLI::App& c, MeasureRequest& r)
 {
@@ -112,6 +169,8 @@ juce::String complete (CLI::App& c, MeasureRequest& r)
         for (const auto* name : { "--delay", "--latency-x", "--latency-y" })
             if (option->check_name (name))
                 latencyOptions.addIfNotAlreadyThere (name);
+    if (const auto problem = completePlugin (c, r); problem.isNotEmpty())
+        return problem;
     if (! o.demo && (c.count ("--noise-db") > 0 || c.count ("--demo-delay") > 0))
         return "--noise-db and --demo-delay shape the built-in device: they go with --demo";
     if (o.autoLatency && ! latencyOptions.isEmpty())
@@ -119,20 +178,34 @@ juce::String complete (CLI::App& c, MeasureRequest& r)
     if (latencyOptions.size() > 1)
         return latencyOptions.joinIntoString (" and ") + " each set the delay: give one of them (--delay S is Y behind X by S samples)";
     const auto fromFiles = o.xFile != juce::File() || o.yFile != juce::File();
-    if ((fromFiles ? 1 : 0) + (o.xyFile != juce::File() ? 1 : 0) + (o.demo ? 1 : 0) != 1)
-        return "Give exactly one input: --x and --y, --xy, or --demo";
+    if ((fromFiles ? 1 : 0) + (o.xyFile != juce::File() ? 1 : 0) + (o.demo ? 1 : 0) + (r.plugin.empty() ? 0 : 1) != 1)
+        return "Give exactly one input: --x and --y, --xy, --demo or --plugin";
     if (fromFiles && (o.xFile == juce::File() || o.yFile == juce::File()))
         return "--x and --y go together";
     if (fromFiles && o.xFile == o.yFile)
         return "--x and --y name the same file; for one file holding X (left) and Y (right) use --xy";
-    if (c.count ("--channel") > 0 && ! fromFiles)
-        return "--channel picks the channel of --x and --y; --xy reads X from the left channel and Y from the right";
+    if (c.count ("--channel") > 0 && ! fromFiles && r.plugin.empty())
+        return "--channel picks the channel of --x and --y, or of the plug-in's output; --xy reads X from the left channel and Y from the right";
+    const auto signalFile = isSignalFile (r) ? fileArgument (r.signal) : juce::File();
     return checkOutputs ({ { "-o", out.presetFile, ".tfunc" }, { "--csv", out.csvFile, ".csv" }, { "--json", out.jsonFile, ".json" }, { "--png", out.pngFile, ".png" } },
-                         { o.xFile, o.yFile, o.xyFile });
+                         { o.xFile, o.yFile, o.xyFile, signalFile });
 }
 
-int run (const MeasureRequest& r, CommandStreams& s)
+int run (const MeasureRequest& request, CommandStreams& s)
 {
+    auto r = request;
+    if (! r.plugin.empty())
+    {
+        if (s.progress)
+            s.progress ("playing the signal through the plug-in");
+        auto capture = playThroughPlugin (r.play);
+        if (capture.error.isNotEmpty())
+        {
+            s.err << capture.error << "\n";
+            return exitCodes::failure;
+        }
+        r.options.rendered = std::move (capture.device);
+    }
     const auto outcome = measure (r.options, s.progress);
     for (const auto& notice : outcome.notices)
         s.err << "note: " << notice << "\n";
@@ -165,8 +238,11 @@ CommandRun addMeasureCommand (CLI::App& app)
     auto* c = app.add_subcommand ("measure", "Measure a device's static curve y = f(x) from recordings of its input and output, or from a built-in device");
     auto request = std::make_shared<MeasureRequest>();
     addOptions (*c, *request);
-    c->footer ("Exit codes: 0 good or doubtful, 1 cannot read, fit or write, 2 wrong usage, 3 verdict \"failed\".\n"
-               "Example: sonderlith measure --x dry.wav --y wet.flac --delay 37 -o amp.tfunc\n");
+    c->footer ("Exit codes: 0 good or doubtful, 1 cannot read, fit, play or write, 2 wrong usage, 3 verdict \"failed\".\n"
+               "Example: sonderlith measure --x dry.wav --y wet.flac --delay 37 -o amp.tfunc\n"
+               "Example: sonderlith measure --plugin foldover_1213.so:foldover --set Drive=0.5 -o fold.tfunc\n"
+               "With --plugin the plug-in is loaded offline in a process of its own, reset, given 0.5 s of silence and then the signal on\n"
+               "every channel of its main input (a sidechain stays silent); the latency it reports is taken out and the rest of its delay found.\n");
     return [c, request] (CommandStreams& s)
     {
         if (const auto problem = complete (*c, *request); problem.isNotEmpty())

@@ -18,3 +18,4 @@ CommandRun addInspectCommand (CLI::App& app);
 CommandRun addCompareCommand (CLI::App& app);
 CommandRun addStimulusCommand (CLI::App& app);
 CommandRun addHostCheckCommand (CLI::App& app);
+CommandRun addPluginsCommand (CLI::App& app);

@@ -4,6 +4,9 @@
 #include "persistence/SafeFileWrite.h"
 
 #include <cmath>
+#include <functional>
+#include <map>
+#include <tuple>
 
 namespace
 {
@@ -382,6 +385,126 @@ ReportPicture drawComparisonPicture (const CurveComparison& comparison, const Pi
     rows.push_back ({ "Result", within ? "within tolerance" : "beyond tolerance" });
     drawLegend (c, drawFigures (c, l.side, "Differences", rows), legend);
     return finish (c, l, true);
+}
+
+namespace
+{
+// Cool to warm, as the swept value rises.
+juce::Colour rampColour (const PicturePalette& p, double t)
+{
+    return juce::Colour::fromHSV ((float) (0.62 - 0.58 * t), 0.78f, p.background.getBrightness() > 0.5f ? 0.72f : 0.98f, 1.0f);
+}
+
+juce::Range<double> paddedRange (double low, double high)
+{
+    if (! (high > low))
+        return { low - 1.0, low + 1.0 };
+    const auto pad = 0.06 * (high - low);
+    return { low - pad, high + pad };
+}
+
+// One figure of each measured point against the first swept value, a line
+// joining the points that share the other values.
+void drawFigureAgainstValue (Canvas& c, juce::Rectangle<float> area, const Sweep& sweep, const juce::String& title,
+                             const std::function<std::optional<double> (const MeasureOutcome&)>& figure)
+{
+    std::vector<std::tuple<double, double, juce::String, juce::Colour>> points; // value, figure, others, colour
+    const auto count = std::max<size_t> (1, sweep.points.size() - 1);
+    for (size_t i = 0; i < sweep.points.size(); ++i)
+        if (const auto& p = sweep.points[i]; p.outcome)
+            if (const auto f = figure (*p.outcome); f && std::isfinite (*f))
+            {
+                juce::String others;
+                for (size_t k = 1; k < p.values.size(); ++k)
+                    others << p.values[k].second << ";";
+                points.emplace_back (p.values.front().second, *f, others, rampColour (c.palette, (double) i / (double) count));
+            }
+    double xLow = 1.0e300, xHigh = -1.0e300, yLow = 1.0e300, yHigh = -1.0e300;
+    for (const auto& [x, y, others, colour] : points)
+    {
+        xLow = std::min (xLow, x), xHigh = std::max (xHigh, x);
+        yLow = std::min (yLow, y), yHigh = std::max (yHigh, y);
+    }
+    if (points.empty())
+        xLow = xHigh = yLow = yHigh = 0.0;
+    const PlotFrame frame (area.toNearestInt().toFloat(), paddedRange (xLow, xHigh), paddedRange (yLow, yHigh));
+    frame.drawAxes (c.g, c.palette, c.unit, sweep.names.front(), title, false, false);
+    std::map<juce::String, std::vector<std::pair<double, double>>> lines;
+    for (const auto& [x, y, others, colour] : points)
+        lines[others].emplace_back (x, y);
+    for (auto& [others, line] : lines)
+    {
+        std::sort (line.begin(), line.end());
+        frame.drawCurve (c.g, line, c.palette.faintText, 1.4f * c.unit, false);
+    }
+    for (const auto& [x, y, others, colour] : points)
+    {
+        c.g.setColour (colour);
+        c.g.fillEllipse (juce::Rectangle<float> (9.0f * c.unit, 9.0f * c.unit).withCentre (frame.toScreen (x, y)));
+    }
+}
+} // namespace
+
+ReportPicture drawFamilyPicture (const Sweep& sweep, const PictureOptions& options)
+{
+    Canvas c (options);
+    const auto u = c.unit;
+    auto area = c.image.getBounds().toFloat().reduced (28.0f * u);
+    Layout l;
+    l.title = area.removeFromTop (70.0f * u);
+    juce::StringArray swept;
+    for (const auto& n : sweep.names)
+        swept.add (n);
+    size_t measured = 0;
+    for (const auto& p : sweep.points)
+        measured += p.outcome ? 1 : 0;
+    drawTitle (c, l.title, "Curves of " + sweep.plugin + " across " + swept.joinIntoString (" and "),
+               juce::String ((int) measured) + " of " + juce::String ((int) sweep.points.size()) + " points measured, by sonderlith " + currentReleaseVersion);
+    auto figures = area.removeFromRight (area.getWidth() * 0.34f).withTrimmedLeft (90.0f * u);
+    l.side = area.removeFromRight (300.0f * u).withTrimmedLeft (24.0f * u);
+    area.removeFromLeft (110.0f * u);
+    l.plot = area.withTrimmedBottom (60.0f * u).toNearestInt().toFloat();
+
+    double reach = 0.0, yLow = 0.0, yHigh = 0.0;
+    for (const auto& p : sweep.points)
+        if (p.outcome)
+        {
+            reach = std::max (reach, p.outcome->levels.xPeak);
+            for (const auto v : p.outcome->fit.smoothedBins)
+                yLow = std::min (yLow, v * p.outcome->levels.outputScale), yHigh = std::max (yHigh, v * p.outcome->levels.outputScale);
+        }
+    const PlotFrame plot (l.plot, paddedRange (-std::max (reach, 1.0e-6), std::max (reach, 1.0e-6)), paddedRange (yLow, yHigh));
+    plot.drawAxes (c.g, c.palette, u, "Input (full scale)", "Output (full scale)", true, true);
+    std::vector<LegendEntry> legend;
+    const auto count = std::max<size_t> (1, sweep.points.size() - 1);
+    for (size_t i = 0; i < sweep.points.size(); ++i)
+    {
+        const auto& p = sweep.points[i];
+        const auto colour = rampColour (c.palette, (double) i / (double) count);
+        if (p.outcome)
+            plot.drawCurve (c.g, curveInUnits (p.outcome->fit.smoothedBins, p.outcome->levels.xPeak, p.outcome->levels.outputScale), colour, 2.2f * u, false);
+        legend.push_back ({ p.outcome ? colour : c.palette.failed, describeValues (p) + (p.outcome ? juce::String() : " (failed)") });
+    }
+    // As many entries as fit, the first and the last always among them.
+    const auto fitting = (size_t) std::max (2.0f, l.side.getHeight() / (26.0f * u)) - 1;
+    if (legend.size() > fitting)
+    {
+        std::vector<LegendEntry> shown (legend.begin(), legend.begin() + (std::ptrdiff_t) fitting - 1);
+        shown.push_back ({ c.palette.faintText, "... " + juce::String ((int) (legend.size() - fitting)) + " more" });
+        shown.push_back (legend.back());
+        legend = std::move (shown);
+    }
+    drawLegend (c, l.side, legend);
+
+    const auto gap = 70.0f * u, panel = (figures.getHeight() - 60.0f * u - 2.0f * gap) / 3.0f;
+    auto next = [&] { auto r = figures.removeFromTop (panel); figures.removeFromTop (gap); return r; };
+    drawFigureAgainstValue (c, next(), sweep, "Small-signal gain (dB)", [] (const MeasureOutcome& o) -> std::optional<double>
+                            { return o.levels.smallSignalGain && *o.levels.smallSignalGain != 0.0 ? std::optional (20.0 * std::log10 (std::abs (*o.levels.smallSignalGain))) : std::nullopt; });
+    drawFigureAgainstValue (c, next(), sweep, "H3 (dB re H1)", [] (const MeasureOutcome& o) -> std::optional<double>
+                            { return o.harmonics && o.harmonics->measuredDb.size() > 2 ? std::optional (o.harmonics->measuredDb[2]) : std::nullopt; });
+    drawFigureAgainstValue (c, next(), sweep, "ESR (dB)", [] (const MeasureOutcome& o) -> std::optional<double>
+                            { return 10.0 * std::log10 (std::max (o.report.esr, 1.0e-20)); });
+    return finish (c, l, false);
 }
 
 juce::Result writePicture (const ReportPicture& picture, const juce::File& file)

@@ -3,6 +3,7 @@
 #include "engine/CurveComparison.h"
 #include "engine/Measurement.h"
 #include "report/PlotFrame.h"
+#include "report/SweepDocuments.h"
 
 #include <juce_graphics/juce_graphics.h>
 
@@ -28,5 +29,10 @@ ReportPicture drawPresetPicture (const juce::String& title, const juce::String& 
 
 // Curves overlaid, with each one's difference from the first below.
 ReportPicture drawComparisonPicture (const CurveComparison&, const PictureOptions&);
+
+// A sweep's curves overlaid in a colour ramp with the swept values as a
+// legend; beside them small-signal gain, H3 and ESR against the first swept
+// value (a line for each setting of the others). `plotArea` is the curves'.
+ReportPicture drawFamilyPicture (const Sweep&, const PictureOptions&);
 
 juce::Result writePicture (const ReportPicture&, const juce::File& png);

@@ -104,6 +104,49 @@ grep -q '^verdict *doubtful' "$out/false.txt" && grep -q 'reports a latency of 1
   || fail "a false latency is not reported: $(cat "$out/false.txt")"
 valid_json "$out/false.json" || fail "false latency: the JSON report does not match the schema"
 
+# A sweep: a preset, a row, a CSV column and a JSON point a value, and a family picture.
+status=0
+"$command" measure --plugin foldover_1213.so:foldover --sweep Drive=0:1:5 -o "$out/fold-{Drive}.tfunc" --json "$out/sweep.json" \
+  --csv "$out/sweep.csv" --png "$out/family.png" > "$out/sweep.txt" 2>&1 || status=$?
+[ "$status" = 0 ] || fail "sweep: exit $status: $(cat "$out/sweep.txt")"
+for v in 0 0.25 0.5 0.75 1; do [ -s "$out/fold-$v.tfunc" ] || fail "sweep: no preset for Drive $v"; done
+[ "$(grep -c '^[0-9] .*good' "$out/sweep.txt")" = 5 ] || fail "sweep: not five good rows: $(cat "$out/sweep.txt")"
+[ -s "$out/family.png" ] || fail "sweep: no family picture"
+valid_json "$out/sweep.json" || fail "sweep: the JSON does not match the schema"
+"$python" - "$out/sweep.json" "$out/sweep.csv" "$out/truth1.csv" <<'PY' || fail "sweep: its figures or its curves are wrong"
+import json, sys, numpy as np
+sweep = json.load(open(sys.argv[1]))
+assert [p["values"]["Drive"] for p in sweep["points"]] == [0, 0.25, 0.5, 0.75, 1], sweep["points"]
+assert all(p["exitCode"] == 0 and p["error"] is None and p["report"]["verdict"] == "good" for p in sweep["points"])
+gains = [p["report"]["smallSignalGain"] for p in sweep["points"]]
+assert gains == sorted(gains), "the fold's gain rises with its drive: %s" % gains
+csv = np.genfromtxt(sys.argv[2], delimiter=",", names=True)
+assert len(csv.dtype.names) == 6, csv.dtype.names
+truth = np.loadtxt(sys.argv[3], delimiter=",")  # Drive 0.5, the first static case
+inside = np.abs(truth[:, 0]) <= 0.95
+column = csv[csv.dtype.names[3]]
+error = np.max(np.abs(np.interp(truth[inside, 0], csv["x"], column) - truth[inside, 1]))
+assert error <= 0.005, "the Drive 0.5 column is %f from its staircase" % error
+PY
+echo "sweep: five points, their presets, figures, curves and picture"
+
+# A grid of two swept names, and a point that cannot be measured among them.
+status=0
+"$command" measure --plugin foldover_1213.so:foldover --sweep Drive=0.5:1.5:3 --sweep level=-12:0:2 --signal noise --seconds 2 \
+  -o "$out/grid-{index}.tfunc" --json "$out/grid.json" > "$out/grid.txt" 2>&1 || status=$?
+[ "$status" = 1 ] || fail "grid with an unmeasurable point: exit $status, not 1"
+"$python" - "$out/grid.json" <<'PY' || fail "grid: the points are not as swept"
+import json, sys
+points = json.load(open(sys.argv[1]))["points"]
+assert [(p["values"]["Drive"], p["values"]["level"]) for p in points] == [(0.5, -12), (0.5, 0), (1, -12), (1, 0), (1.5, -12), (1.5, 0)]
+assert [p["exitCode"] for p in points] == [0, 0, 0, 0, 1, 1], [p["exitCode"] for p in points]
+assert all("out of range" in p["error"] and p["report"] is None for p in points[4:])
+assert abs(points[0]["report"]["xPeakDbfs"] + 12) < 0.01, points[0]["report"]["xPeakDbfs"]
+PY
+for i in 1 2 3 4; do [ -s "$out/grid-$i.tfunc" ] || fail "grid: no preset for point $i"; done
+[ -e "$out/grid-5.tfunc" ] && fail "grid: a preset for a point that was not measured"
+echo "grid: six points, the unmeasurable two reported and the rest measured"
+
 # Refusals: exit code and reason, and the command always returns.
 refusals=(
   "1|--plugin urn:sonderlith:test:crashes|The plug-in crashed while the signal played through it (signal 11"
@@ -119,6 +162,10 @@ refusals=(
   "2|--plugin foldover_1213.so:foldover --delay 3|--delay does not go with --plugin"
   "2|--demo tanh --level -6|--level goes with --plugin"
   "2|--plugin foldover_1213.so:foldover --set Drive|--set takes NAME=VALUE"
+  "2|--plugin foldover_1213.so:foldover --sweep Drive=0:1|--sweep takes NAME=FROM:TO:STEPS"
+  "2|--plugin foldover_1213.so:foldover --sweep Drive=0:1:3 --set Drive=0.5|--set and --sweep both set Drive"
+  "2|--plugin foldover_1213.so:foldover --sweep Drive=0:1:3 -o fold.tfunc|put {index} or {Drive} in it"
+  "2|--plugin foldover_1213.so:foldover --sweep Drive=0:1:40 --sweep Skew=0:1:40|more than 1000"
 )
 for c in "${refusals[@]}"; do
   IFS='|' read -r expected arguments reason <<< "$c"

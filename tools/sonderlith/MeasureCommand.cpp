@@ -2,7 +2,11 @@
 
 #include "report/MeasurementDocuments.h"
 #include "tools/sonderlith/MeasureOutputs.h"
+#include "persistence/SafeFileWrite.h"
+#include "persistence/TransferFunctionPreset.h"
+#include "report/ReportPicture.h"
 #include "tools/sonderlith/PluginCapture.h"
+#include "tools/sonderlith/PluginSweep.h"
 
 #include <optional>
 
@@ -18,8 +22,9 @@ struct MeasureRequest
     double demoDelay = 0.0;
     bool latencyGiven[3] {};
     std::string plugin, signal = "stimulus";
-    std::vector<std::string> sets;
+    std::vector<std::string> sets, sweeps;
     PluginPlay play;
+    std::vector<SweepAxis> axes;
 };
 
 // The plug-in's capture lengths, or every pair ("all").
@@ -58,7 +63,10 @@ void addOptions (CLI::App& c, MeasureRequest& r)
     c.add_option ("--set", r.sets, "with --plugin: a parameter, by name or identifier, in the plug-in's units or as its text (\"12 dB\"); repeat for more")
         ->type_name ("NAME=VALUE")
         ->check ([] (const std::string& v) { return v.find ('=') == std::string::npos || v.front() == '=' ? "--set takes NAME=VALUE, not '" + v + "'" : std::string(); });
-    once (c.add_flag ("--normalised", r.play.normalised, "with --set: values are normalised, 0 to 1"));
+    c.add_option ("--sweep", r.sweeps, "with --plugin: one measurement a point from FROM to TO in STEPS (a parameter, or level in dBFS); "
+                                        "several make a grid; -o then takes a pattern with {index} or {NAME}")
+        ->type_name ("NAME=FROM:TO:STEPS");
+    once (c.add_flag ("--normalised", r.play.normalised, "with --set and --sweep: values are normalised, 0 to 1"));
     once (c.add_option ("--signal", r.signal, "with --plugin: stimulus (default), sine (997 Hz), noise (uniform white) or an audio file"))->type_name ("SIGNAL");
     once (c.add_option ("--level", r.play.signal.levelDbfs, "with --plugin: the signal's peak, dBFS (default 0)"))->check (numberIn (-120.0, 24.0))->type_name ("DBFS");
     once (c.add_option ("--rate", r.play.signal.sampleRate, "with --plugin: sample rate, Hz (default 48000; a file plays at its own)"))
@@ -109,10 +117,40 @@ void addOptions (CLI::App& c, MeasureRequest& r)
 
 bool isSignalFile (const MeasureRequest& r) { return r.signal != "stimulus" && r.signal != "sine" && r.signal != "noise"; }
 
+juce::String completeSweep (CLI::App& c, MeasureRequest& r)
+{
+    size_t points = 1;
+    for (const auto& text : r.sweeps)
+    {
+        juce::String error;
+        const auto axis = parseSweepAxis (juce::String::fromUTF8 (text.c_str()), error);
+        if (! axis)
+            return error;
+        for (const auto& [name, value] : r.play.parameters)
+            if (name == axis->name)
+                return "--set and --sweep both set " + name + ": give one of them";
+        for (const auto& other : r.axes)
+            if (other.name == axis->name)
+                return "--sweep names " + axis->name + " twice";
+        if (axis->name == "level" && c.count ("--level") > 0)
+            return "--level and --sweep level both set the level: give one of them";
+        points *= (size_t) axis->steps;
+        r.axes.push_back (*axis);
+    }
+    if (points > (size_t) mostSweepPoints)
+        return "the sweep has " + juce::String ((juce::int64) points) + " points, more than " + juce::String (mostSweepPoints);
+    const auto preset = juce::String::fromUTF8 (r.presetFile.c_str());
+    if (! r.axes.empty() && preset.isNotEmpty() && ! preset.contains ("{index}"))
+        for (const auto& a : r.axes)
+            if (! preset.contains ("{" + a.name + "}"))
+                return "with --sweep, -o names a file for each point: put {index} or {" + a.name + "} in it";
+    return {};
+}
+
 // The plug-in's options, which go with --plugin alone.
 juce::String completePlugin (CLI::App& c, MeasureRequest& r)
 {
-    static const std::vector<std::string> pluginOnly { "--set", "--normalised", "--signal", "--level", "--rate", "--seconds", "--block", "--timeout" };
+    static const std::vector<std::string> pluginOnly { "--set", "--sweep", "--normalised", "--signal", "--level", "--rate", "--seconds", "--block", "--timeout" };
     if (r.plugin.empty())
     {
         for (const auto& name : pluginOnly)
@@ -123,8 +161,8 @@ juce::String completePlugin (CLI::App& c, MeasureRequest& r)
     for (const auto* name : { "--delay", "--latency-x", "--latency-y", "--auto-latency" })
         if (c.count (name) > 0)
             return juce::String (name) + " does not go with --plugin: the latency the plug-in reports is taken out and the rest of its delay found";
-    if (r.play.normalised && r.sets.empty())
-        return "--normalised says how --set values are given: it goes with --set";
+    if (r.play.normalised && r.sets.empty() && r.sweeps.empty())
+        return "--normalised says how --set and --sweep values are given: it goes with them";
     if (isSignalFile (r) && c.count ("--seconds") > 0)
         return "--seconds sets how long the stimulus, sine or noise plays; a file plays whole";
     if (r.signal == "stimulus" && r.play.signal.seconds < stimulusMinimumSeconds)
@@ -138,7 +176,7 @@ juce::String completePlugin (CLI::App& c, MeasureRequest& r)
         r.play.parameters.emplace_back (text.upToFirstOccurrenceOf ("=", false, false).trim(), text.fromFirstOccurrenceOf ("=", false, false).trim());
     }
     r.options.autoLatency = true;
-    return {};
+    return completeSweep (c, r);
 }
 
 // What the options mean together, checked before any work is done.
@@ -191,9 +229,81 @@ juce::String complete (CLI::App& c, MeasureRequest& r)
                          { o.xFile, o.yFile, o.xyFile, signalFile });
 }
 
+juce::String figureOf (const std::optional<double>& v, int decimals) { return v && std::isfinite (*v) ? juce::String (*v, decimals) : juce::String ("-"); }
+
+bool writeSweepOutputs (const MeasureRequest& r, const Sweep& sweep, CommandStreams& s)
+{
+    const auto& out = r.outputs;
+    auto written = [&] (const juce::File& file, const juce::Result& result)
+    {
+        if (result.failed())
+            s.err << "Cannot write " << file.getFullPathName() << ": " << result.getErrorMessage() << "\n";
+        return result.wasOk();
+    };
+    auto text = [&] (const juce::File& file, const juce::String& t)
+    {
+        const auto utf8 = t.toStdString();
+        return written (file, replaceFileSafely (file, utf8.data(), utf8.size()));
+    };
+    bool ok = true;
+    for (const auto& p : sweep.points)
+        if (out.presetFile != juce::File() && p.outcome && (p.outcome->judgement.verdict != Verdict::failed || out.force))
+        {
+            const auto preset = writeTransferFunctionPreset (p.outcome->fit.smoothedBins, out.artist);
+            const auto file = sweepPointFile (out.presetFile, p, (int) sweep.points.size());
+            ok = (preset.ok ? written (file, replaceFileSafely (file, preset.data.getData(), preset.data.getSize())) : false) && ok;
+        }
+    if (out.jsonFile != juce::File())
+        ok = text (out.jsonFile, sweepAsJson (r.options, sweep)) && ok;
+    if (out.csvFile != juce::File())
+        ok = text (out.csvFile, sweepAsCsv (sweep)) && ok;
+    if (out.pngFile != juce::File())
+        ok = written (out.pngFile, writePicture (drawFamilyPicture (sweep, out.picture), out.pngFile)) && ok;
+    return ok;
+}
+
+int runSweepCommand (const MeasureRequest& r, CommandStreams& s)
+{
+    const auto points = (int) sweepGrid (r.axes).size();
+    const auto sweep = runSweep (r.play, r.options, r.axes, [&] (const SweepPoint& p, int done)
+                                 {
+                                     if (s.progress)
+                                         s.progress ("point " + juce::String (done) + " of " + juce::String (points) + " measured");
+                                     juce::ignoreUnused (p);
+                                 });
+    s.out << "POINT  " << juce::String ("VALUES").paddedRight (' ', 30) << "VERDICT    ESR         GAIN dB   H3 dB\n";
+    bool unmeasured = false, failed = false;
+    for (const auto& p : sweep.points)
+    {
+        s.out << juce::String (p.index).paddedRight (' ', 7) << describeValues (p).paddedRight (' ', 30);
+        if (p.outcome)
+        {
+            const auto& o = *p.outcome;
+            const auto gain = o.levels.smallSignalGain && *o.levels.smallSignalGain != 0.0 ? std::optional (20.0 * std::log10 (std::abs (*o.levels.smallSignalGain)))
+                                                                                          : std::nullopt;
+            const auto h3 = o.harmonics && o.harmonics->measuredDb.size() > 2 ? std::optional (o.harmonics->measuredDb[2]) : std::nullopt;
+            s.out << verdictName (o.judgement.verdict).paddedRight (' ', 11) << juce::String (o.report.esr, 6).paddedRight (' ', 12)
+                  << figureOf (gain, 2).paddedRight (' ', 10) << figureOf (h3, 1) << "\n";
+        }
+        else
+            s.out << "not measured: " << p.error.upToFirstOccurrenceOf ("\n", false, false) << "\n";
+        unmeasured = unmeasured || p.exitCode == exitCodes::failure;
+        failed = failed || p.exitCode == exitCodes::verdictFailed;
+    }
+    if (! writeSweepOutputs (r, sweep, s))
+        return exitCodes::failure;
+    for (const auto& file : { r.outputs.jsonFile, r.outputs.csvFile, r.outputs.pngFile })
+        if (file != juce::File())
+            s.out << "wrote " << file.getFullPathName() << "\n";
+    // A point that could not be measured outweighs a failed verdict.
+    return unmeasured ? exitCodes::failure : failed ? exitCodes::verdictFailed : exitCodes::ok;
+}
+
 int run (const MeasureRequest& request, CommandStreams& s)
 {
     auto r = request;
+    if (! r.axes.empty())
+        return runSweepCommand (r, s);
     if (! r.plugin.empty())
     {
         if (s.progress)

@@ -42,6 +42,48 @@ struct RealFft::Plans
     fftw_plan forward = nullptr, inverse = nullptr;
 };
 
+namespace
+{
+struct Pool
+{
+    static constexpr size_t most = 8;
+    std::mutex lock;
+    std::vector<std::unique_ptr<RealFft>> kept;
+};
+
+// Never destroyed: leases may end while the process exits.
+Pool& pool()
+{
+    static auto* p = new Pool();
+    return *p;
+}
+} // namespace
+
+PooledRealFft::PooledRealFft (size_t size)
+{
+    {
+        auto& p = pool();
+        const std::lock_guard<std::mutex> guard (p.lock);
+        const auto found = std::find_if (p.kept.begin(), p.kept.end(), [size] (const auto& f) { return f->size() == size; });
+        if (found != p.kept.end())
+        {
+            fft = std::move (*found);
+            p.kept.erase (found);
+        }
+    }
+    if (fft == nullptr)
+        fft = std::make_unique<RealFft> (size);
+}
+
+PooledRealFft::~PooledRealFft()
+{
+    auto& p = pool();
+    const std::lock_guard<std::mutex> guard (p.lock);
+    if (p.kept.size() >= Pool::most)
+        p.kept.erase (p.kept.begin()); // the oldest goes
+    p.kept.push_back (std::move (fft));
+}
+
 RealFft::RealFft (size_t size) : plans (std::make_unique<Plans> (size)) {}
 RealFft::~RealFft() = default;
 

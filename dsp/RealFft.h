@@ -30,6 +30,25 @@ private:
     std::unique_ptr<Plans> plans;
 };
 
+// A transform of one size lent from a pool kept for the process: planning
+// costs more than transforming a capture, and repeated analyses (every
+// freeze's verdict) ask for the same sizes again. Returned when the lease
+// ends; the pool keeps a few, so its memory is bounded.
+class PooledRealFft
+{
+public:
+    explicit PooledRealFft (size_t size);
+    ~PooledRealFft();
+
+    PooledRealFft (const PooledRealFft&) = delete;
+    PooledRealFft& operator= (const PooledRealFft&) = delete;
+
+    RealFft* operator->() const noexcept { return fft.get(); }
+
+private:
+    std::unique_ptr<RealFft> fft;
+};
+
 // The smallest size of at least `n` whose only prime factors are 2, 3 and 5:
 // FFTW transforms those about as fast per sample as powers of two, and the
 // nearest one is often far below the next power of two.

@@ -41,8 +41,10 @@ grep -q "SIL Open Font License" "$root/usr/share/doc/sonderlith/copyright" || { 
 for subcommand in measure inspect compare stimulus host-check plugins; do
   page="$root/usr/share/man/man1/sonderlith-$subcommand.1.gz"
   [ -e "$page" ] || { echo "missing from the package: the man page of sonderlith $subcommand"; exit 1; }
+  # Read whole first: grep -q leaving a pipe early would kill zcat, and pipefail call that a miss.
+  text="$(zcat "$page" | sed 's/\\-/-/g')"
   for option in $("$root/usr/bin/sonderlith" "$subcommand" --help | grep -oE '^  (-[a-z],)?--[a-z-]+' | sed -E 's/^ +(-[a-z],)?//'); do
-    zcat "$page" | sed 's/\\-/-/g' | grep -q -- "$option" || { echo "sonderlith-$subcommand(1) lacks $option"; exit 1; }
+    grep -qF -- "$option" <<< "$text" || { echo "sonderlith-$subcommand(1) lacks $option"; exit 1; }
   done
 done
 

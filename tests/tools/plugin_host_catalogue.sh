@@ -32,10 +32,10 @@ err="$("$host" parameters "no such plug-in" 2>&1 >/dev/null)" || status=$?
 [ "$status" = 1 ] && grep -q '^refused: no installed plug-in matches "no such plug-in"' <<< "$err" || fail "an unknown name is not refused: $err"
 status=0
 err="$("$host" parameters "$lv2/sonderlith-test-devices.lv2" 2>&1 >/dev/null)" || status=$?
-[ "$status" = 1 ] && grep -q '^refused: 5 plug-ins match' <<< "$err" || fail "a bundle of several plug-ins is not refused with them: $err"
+[ "$status" = 1 ] && grep -q '^refused: 6 plug-ins match' <<< "$err" || fail "a bundle of several plug-ins is not refused with them: $err"
 status=0
 err="$("$host" parameters "Test " 2>&1 >/dev/null)" || status=$?
-[ "$status" = 1 ] && grep -q '^refused: 5 plug-ins match "Test "; name one of them:' <<< "$err" && grep -q 'urn:sonderlith:test:hangs' <<< "$err" \
+[ "$status" = 1 ] && grep -q '^refused: 6 plug-ins match "Test "; name one of them:' <<< "$err" && grep -q 'urn:sonderlith:test:hangs' <<< "$err" \
   || fail "an ambiguous name does not list the candidates: $err"
 # The command's view of it.
 "$command" plugins --format ladspa --json 2>/dev/null | /usr/bin/python3 -c '

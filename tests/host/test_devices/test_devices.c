@@ -1,6 +1,7 @@
 /* Devices that misbehave, for the command's plug-in measurement tests: a wire
    that reports a latency it does not have, one that crashes, one that hangs,
-   one whose output is not a number, and one with no audio input. The LV2
+   one whose output is not a number, one with no audio input, and one that
+   refuses to be instantiated. The LV2
    interface is declared here, as LV2 fixes it, so the bundle
    needs no headers. */
 #include <math.h>
@@ -28,7 +29,7 @@ typedef struct LV2_Descriptor
     const void* (*extension_data) (const char*);
 } LV2_Descriptor;
 
-enum { falseLatency, crashes, hangs, notANumber, generator, deviceCount };
+enum { falseLatency, crashes, hangs, notANumber, generator, refusesToLoad, deviceCount };
 
 typedef struct
 {
@@ -75,11 +76,13 @@ static const void* noExtensions (const char* uri) { (void) uri; return NULL; }
 
 #define DEVICE(name) { "urn:sonderlith:test:" name, instantiate, connect, NULL, run, NULL, cleanup, noExtensions }
 static const LV2_Descriptor devices[deviceCount] = { DEVICE ("false-latency"), DEVICE ("crashes"), DEVICE ("hangs"),
-                                                     DEVICE ("not-a-number"), DEVICE ("generator") };
+                                                     DEVICE ("not-a-number"), DEVICE ("generator"), DEVICE ("refuses-to-load") };
 
 static LV2_Handle instantiate (const LV2_Descriptor* descriptor, double rate, const char* path, const LV2_Feature* const* features)
 {
     (void) rate, (void) path, (void) features;
+    if (descriptor - devices == refusesToLoad)
+        return NULL;
     Device* d = calloc (1, sizeof (Device));
     if (d)
         d->kind = (int) (descriptor - devices);

@@ -492,11 +492,8 @@ LagCorrelation correlationOf (std::vector<double> rho)
 // Too weak a correlation at every lag to name one.
 constexpr double weakestCorrelation = 0.05;
 
-bool canCorrelate (const std::vector<double>& x, const std::vector<double>& y)
-{
-    const auto xPeak = peakOf (x), yPeak = peakOf (y);
-    return xPeak > 0.0 && yPeak > 0.0 && std::isfinite (1.0 / xPeak);
-}
+// Both signals hold something, and X's peak can be divided by.
+bool canCorrelate (double xPeak, double yPeak) { return xPeak > 0.0 && yPeak > 0.0 && std::isfinite (1.0 / xPeak); }
 
 // The correlation between whole lags, band-limited as the signals are: its
 // largest magnitude within a sample of `lag`, found to a hundredth.
@@ -555,9 +552,9 @@ DelayEstimate estimateDelay (const std::vector<double>& xIn, const std::vector<d
     if (n < 64 || estimate.maximumLag < 1)
         return estimate;
     const auto xRaw = finiteExcerpt (xIn, 0, n), yRaw = finiteExcerpt (yIn, 0, n);
-    if (! canCorrelate (xRaw, yRaw))
-        return estimate;
     const auto xPeak = peakOf (xRaw), yPeak = peakOf (yRaw);
+    if (! canCorrelate (xPeak, yPeak))
+        return estimate;
 
     const auto lagLimit = estimate.maximumLag;
     const auto correlation = correlationOf (correlationByLag (centredRanks (xRaw), centredRanks (yRaw), lagLimit));
@@ -617,7 +614,8 @@ DelayEstimate probeDelay (const std::vector<double>& x, const std::vector<double
     const auto start = loudestStretch (yWhole, length);
     const auto xs = finiteExcerpt (x, start, length);
     const std::vector<double> ys (yWhole.begin() + (std::ptrdiff_t) start, yWhole.begin() + (std::ptrdiff_t) (start + length));
-    if (! canCorrelate (xs, ys))
+    const auto xPeak = peakOf (xs);
+    if (! canCorrelate (xPeak, peakOf (ys)))
         return estimate;
 
     const auto lagLimit = estimate.maximumLag;
@@ -630,7 +628,7 @@ DelayEstimate probeDelay (const std::vector<double>& x, const std::vector<double
         return estimate;
     // The candidates judged by their fit at whole lags; of those that fit as
     // well, the polarity kept and the one nearest zero, as estimateDelay takes them.
-    const auto xScale = 1.0 / peakOf (xs);
+    const auto xScale = 1.0 / xPeak;
     std::vector<Candidate> candidates;
     for (const auto lag : candidateLags (magnitude, lagLimit, best))
         candidates.push_back ({ lag, 0.0, fitAtLag (xs, ys, lag, xScale) });

@@ -11,7 +11,7 @@ out="$(mktemp -d)"
 trap 'rm -rf "$out"' EXIT
 hyperfine --runs 5 --warmup 1 --export-json "$out/timings.json" \
   -n "30 s stimulus, LADSPA Foldover" "$command measure --plugin foldover_1213.so:foldover --set Drive=0.5 -o $out/one.tfunc" \
-  -n "30 s stimulus, LV2 Wave shaper" "$command measure --plugin http://plugin.org.uk/swh-plugins/shaper --set Waveshape=5 -o $out/two.tfunc" \
+  -n "30 s stimulus, LV2 Wave shaper" "$command measure --plugin /usr/lib/lv2/shaper-swh.lv2 --set Waveshape=5 -o $out/two.tfunc" \
   -n "10-point sweep, LADSPA Foldover" "$command measure --plugin foldover_1213.so:foldover --sweep Drive=0:1:10 -o $out/sweep-{index}.tfunc"
 /usr/bin/python3 -c '
 import json, sys

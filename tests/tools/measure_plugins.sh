@@ -52,10 +52,10 @@ valid_json() { "$python" -c 'import json, sys, jsonschema; jsonschema.validate(j
 static_cases=(
   "foldover_1213.so:foldover|--set Drive=0.5|Drive=0.5"
   "foverdrive_1196.so:foverdrive||"
-  "http://plugin.org.uk/swh-plugins/shaper|--set Waveshape=5|Waveshape=5"
-  "http://plugin.org.uk/swh-plugins/shaper|--normalised --set Waveshape=0.75|Waveshape=5"
-  "http://plugin.org.uk/swh-plugins/foldover|--set drive_p=0.5 --signal noise --seconds 5|drive_p=0.5"
-  "http://plugin.org.uk/swh-plugins/crossoverDist|--signal sine --level -1 --seconds 5|"
+  "/usr/lib/lv2/shaper-swh.lv2|--set Waveshape=5|Waveshape=5"
+  "/usr/lib/lv2/shaper-swh.lv2|--normalised --set Waveshape=0.75|Waveshape=5"
+  "/usr/lib/lv2/foldover-swh.lv2|--set drive_p=0.5 --signal noise --seconds 5|drive_p=0.5"
+  "/usr/lib/lv2/crossover_dist-swh.lv2|--signal sine --level -1 --seconds 5|"
 )
 n=0
 for c in "${static_cases[@]}"; do
@@ -75,7 +75,7 @@ for c in "${static_cases[@]}"; do
 done
 
 # Devices with memory: one static curve does not model them, and the verdict says so.
-for c in "http://drobilla.net/plugins/mda/Overdrive|--set Drive=0.5 --set Muffle=0.8" "tap_tubewarmth.so:tap_tubewarmth|"; do
+for c in "MDA Overdrive|--set Drive=0.5 --set Muffle=0.8" "tap_tubewarmth.so:tap_tubewarmth|"; do
   IFS='|' read -r id options <<< "$c"
   status=0
   # shellcheck disable=SC2086
@@ -111,7 +111,10 @@ status=0
 [ "$status" = 0 ] || fail "sweep: exit $status: $(cat "$out/sweep.txt")"
 for v in 0 0.25 0.5 0.75 1; do [ -s "$out/fold-$v.tfunc" ] || fail "sweep: no preset for Drive $v"; done
 [ "$(grep -c '^[0-9] .*good' "$out/sweep.txt")" = 5 ] || fail "sweep: not five good rows: $(cat "$out/sweep.txt")"
-[ -s "$out/family.png" ] || fail "sweep: no family picture"
+# The family picture at its size, holding the five curves' ramp of colours
+# (axes and text alone come to about 400 colours, the curves to over 2000).
+read -r width height colours < <(identify -format '%w %h %k\n' "$out/family.png" 2>/dev/null || echo "0 0 0")
+[ "$width $height" = "1600 1000" ] && [ "$colours" -gt 1500 ] || fail "sweep: the family picture is ${width}x${height} with $colours colours"
 valid_json "$out/sweep.json" || fail "sweep: the JSON does not match the schema"
 "$python" - "$out/sweep.json" "$out/sweep.csv" "$out/truth1.csv" <<'PY' || fail "sweep: its figures or its curves are wrong"
 import json, sys, numpy as np

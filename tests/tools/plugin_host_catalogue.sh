@@ -14,17 +14,18 @@ fail() { echo "$1"; exit 1; }
 
 listed="$("$host" list 2>/dev/null)"
 for expected in $'LV2\tTest false latency\turn:sonderlith:test:false-latency' \
-                $'LV2\tWave shaper\thttp://plugin.org.uk/swh-plugins/shaper' \
                 $'LADSPA\tFoldover distortion\tfoldover_1213.so:foldover' \
                 $'LV2\tTest generator\turn:sonderlith:test:generator\tSonderlith tests\t0\t1'; do
   grep -qF "$expected" <<< "$listed" || fail "not listed: $expected"
 done
+# An LV2 plug-in is listed by its URI, and the same plug-in is found by its bundle's path.
+grep -qP '^LV2\tWave shaper\t\S+/shaper\tSteve Harris\t1\t1$' <<< "$listed" || fail "not listed: the LV2 Wave shaper by its URI"
 [ -z "$("$host" list ladspa 2>/dev/null | grep -v '^LADSPA')" ] || fail "list ladspa lists other formats"
 
 for id in urn:sonderlith:test:false-latency "Test false latency" /usr/lib/ladspa/foldover_1213.so:foldover foldover_1213.so:foldover; do
   "$host" parameters "$id" 2>/dev/null | grep -q '^plugin' || fail "not found by '$id'"
 done
-"$host" parameters http://plugin.org.uk/swh-plugins/shaper 2>/dev/null | grep -qP '^parameter\tWaveshape\t\S+\t-10\t10\t0\t0$' \
+"$host" parameters /usr/lib/lv2/shaper-swh.lv2 2>/dev/null | grep -qP '^parameter\tWaveshape\t\S+\t-10\t10\t0\t0$' \
   || fail "the Wave shaper's parameter is not listed with its range"
 
 status=0
@@ -49,7 +50,7 @@ import json, sys
 p = json.load(sys.stdin)
 assert [(q["name"], q["minimum"], q["maximum"]) for q in p["parameters"]] == [("Drive", "0", "1"), ("Skew", "0", "1")], p' \
   || fail "plugins ID --parameters --json"
-text="$("$command" plugins http://plugin.org.uk/swh-plugins/shaper --parameters 2>/dev/null)"
+text="$("$command" plugins /usr/lib/lv2/shaper-swh.lv2 --parameters 2>/dev/null)"
 grep -qE '^Waveshape +sym:shapep +-10 \.\. 10 +0 +0$' <<< "$text" || fail "plugins ID --parameters as text: $text"
 status=0
 "$command" plugins --parameters > /dev/null 2>&1 || status=$?

@@ -17,10 +17,11 @@ juce::String readAndRemove (const juce::File& f)
 {
     // Bounded: a plug-in that prints without end is not read whole.
     constexpr juce::int64 largest = 1 << 20;
-    juce::FileInputStream in (f);
-    auto text = in.openedOk() ? in.readString().substring (0, (int) largest) : juce::String();
+    juce::MemoryBlock bytes;
+    if (juce::FileInputStream in (f); in.openedOk())
+        in.readIntoMemoryBlock (bytes, largest);
     f.deleteFile();
-    return text;
+    return juce::String::fromUTF8 (static_cast<const char*> (bytes.getData()), (int) bytes.getSize());
 }
 } // namespace
 

@@ -663,9 +663,9 @@ void PluginProcessorEditor::showThemeOverlay()
     };
     themeOverlay->onCancel = [this, apply]
     {
-        const auto r = themeRevertValues;
+        const auto saved = themeRevertValues;
         closeThemeOverlay();
-        apply (r.primaryHue, r.secondaryHue, r.primarySaturationScale, r.secondarySaturationScale, r.glowEnabled, r.glowIntensity);
+        apply (saved.primaryHue, saved.secondaryHue, saved.primarySaturationScale, saved.secondarySaturationScale, saved.glowEnabled, saved.glowIntensity);
     };
 
     themeOverlay->setVisible (true);

@@ -177,8 +177,12 @@ void WaveformVisualizer::displayRefreshed()
 {
     if (! repaintRequested)
         return;
+    // A frame that takes longer to draw than the display's period (a cloud of
+    // 128k noise pairs, drawn in software) waits as long again before the
+    // next: the message thread stays free half the time for keys, pointer and
+    // menus, which otherwise queue behind frame after frame.
     const auto now = millisecondClock();
-    if (now - lastRepaintMs < 16.0)
+    if (now - lastRepaintMs < juce::jmax (16.0, 2.0 * lastPaintMs))
         return;
     lastRepaintMs = now;
     repaintRequested = false;
@@ -189,11 +193,13 @@ void WaveformVisualizer::displayRefreshed()
 
 void WaveformVisualizer::paint (juce::Graphics& g)
 {
+    const auto started = millisecondClock();
     paintBackground (g);
     if (scopeMode)
         paintScope (g);
     else
         paintTrace (g);
+    lastPaintMs = millisecondClock() - started;
 
     if (style.glowEnabled && (primaryGlow->framesRemaining > 0 || secondaryGlow->framesRemaining > 0))
         requestPaint();

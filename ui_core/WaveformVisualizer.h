@@ -144,6 +144,7 @@ private:
     std::unique_ptr<GlowLayer> primaryGlow, secondaryGlow;
     bool repaintRequested = false;
     double lastRepaintMs = 0.0;
+    double lastPaintMs = 0.0;
     std::unique_ptr<juce::VBlankAttachment> vblank;
     BezelOverlay bezel { *this };
     static constexpr double gridStep = 0.1;

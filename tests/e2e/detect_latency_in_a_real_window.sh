@@ -40,13 +40,10 @@ sleep 3 # a full capture of the default 128k pairs: 2.7 s at 48 kHz
 # The pointer highlights it and a press held a moment takes it: the menu
 # polls the button, and a click from a script can come and go between polls.
 detection_answered() { grep -qE "^strip: (Detecting latency|Y lags|Y leads|No clear|Delays|The delay)" "$out/host.log"; }
-# While the live cloud of 128k noise pairs is drawn (in software, on a
-# virtual display) the window takes its input seconds late: the waits are a
-# patient person's.
 xdotool mousemove --sync $((x + 350)) $((y + 240)) click 3
-sleep 5
+sleep 1
 xdotool mousemove --sync $((x + 360)) $((y + 240 + 52)) # straight down: not towards the open submenu
-sleep 5 # the menu highlights the entry on a later poll of the pointer
+sleep 1 # the menu highlights the entry on a later poll of the pointer
 xdotool mousedown 1 && sleep 0.6 && xdotool mouseup 1
 wait_for 10 detection_answered || fail "choosing Detect latency got no answer in the strip"
 wait_for 20 logged "strip: Y lags X by 37.00 samples: X LAG set to 37.00" || fail "Detect latency did not set X LAG to 37"

@@ -194,6 +194,27 @@ TEST_F (Plot, equalStyleDoesNothingAndGlowFramesRunOut)
     visualizer.displayRefreshed();
     EXPECT_EQ (dispatched, 1);
     EXPECT_TRUE (visualizer.isRepaintRequested()) << "the second request waits for a later refresh";
+
+    // A frame slower than the display holds the next one back as long again:
+    // the clock moves 40 ms while this one is drawn.
+    double tick = 0.0;
+    visualizer.millisecondClock = [&] { return now += tick; };
+    now += 20.0;
+    visualizer.displayRefreshed();
+    const auto dispatchedAt = now;
+    tick = 40.0;
+    {
+        juce::Graphics g (image);
+        visualizer.paint (g);
+    }
+    tick = 0.0;
+    visualizer.requestPaint();
+    for (const auto [after, expected] : { std::pair { 50.0, 2 }, { 79.0, 2 }, { 81.0, 3 } })
+    {
+        now = dispatchedAt + after;
+        visualizer.displayRefreshed();
+        EXPECT_EQ (dispatched, expected) << after << " ms after the slow frame's dispatch";
+    }
 }
 
 TEST_F (Plot, fastBackgroundCompositeEqualsAPlainBlit)

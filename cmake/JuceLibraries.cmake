@@ -67,3 +67,8 @@ sonderlith_compile_juce(sonderlith_juce_graphics ON sonderlith_juce_audio_files
 if(TARGET juce::pkgconfig_JUCE_IMG_LINUX_DEPS)
     target_link_libraries(sonderlith_juce_graphics PUBLIC juce::pkgconfig_JUCE_IMG_LINUX_DEPS)
 endif()
+# Audio interfaces for `sonderlith capture`: the system's own API (ALSA on
+# Linux). JACK is spoken to directly, as the command connects any ports.
+sonderlith_compile_juce(sonderlith_juce_audio_devices ON sonderlith_juce_graphics
+    MODULES juce_audio_devices
+    DEFINITIONS JUCE_JACK=0)

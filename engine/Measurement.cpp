@@ -40,7 +40,7 @@ std::unique_ptr<CaptureSource> openCapture (const MeasureOptions& o, juce::Strin
     }
     if (const auto& r = o.rendered)
     {
-        auto source = CaptureSource::fromMemory (r->x, r->y, r->sampleRate, r->format + " plug-in \"" + r->name + "\"");
+        auto source = CaptureSource::fromMemory (r->x, r->y, r->sampleRate, r->capture ? "capture: " + r->capture->route : r->format + " plug-in \"" + r->name + "\"");
         if (source->length() == 0)
             error = "The device returned no samples";
         return source->length() == 0 ? nullptr : std::move (source);
@@ -268,6 +268,13 @@ juce::String algorithmName (MeasureAlgorithm a)
     return {};
 }
 
+DelayEstimate estimateDelayBetween (std::vector<double> x, std::vector<double> y, double sampleRate)
+{
+    const auto source = CaptureSource::fromMemory (std::move (x), std::move (y), sampleRate, {});
+    const Window whole { 0, source->length() };
+    return estimateCaptureDelay (*source, whole, locateStimulus (*source, whole.start, whole.end));
+}
+
 MeasureOutcome measure (const MeasureOptions& o, const MeasureProgress& progress)
 {
     auto stage = [&progress] (const char* name)
@@ -378,8 +385,10 @@ MeasureOutcome measure (const MeasureOptions& o, const MeasureProgress& progress
     context.estimatedDelay = outcome.estimatedDelay;
     context.stimulusSpread = outcome.stimulus ? std::optional<double> (outcome.stimulus->spread) : std::nullopt;
     context.pluginEstimator = o.algorithm != MeasureAlgorithm::automatic;
-    if (o.rendered)
+    if (o.rendered && ! o.rendered->capture)
         context.reportedLatency = o.rendered->reportedLatency;
+    if (o.rendered)
+        context.capture = o.rendered->capture;
     if (! o.autoLatency && outcome.report.normalisedResidual > verdictLimits::doubtfulResidual)
     {
         stage ("looking for a misalignment");

@@ -37,6 +37,7 @@ struct RenderedDevice
     juce::String signal;                                 // what was played
     double levelDbfs = 0.0;                              // its peak
     juce::int64 nonFiniteOutput = 0;                     // output samples that were not numbers
+    std::optional<CaptureConditions> capture;            // played through an interface, not a plug-in
 };
 
 struct MeasureOptions
@@ -99,6 +100,11 @@ struct MeasureOutcome
     juce::StringArray notices;                    // what was adapted on the way, for the user
     juce::Time date;
 };
+
+// The delay of `y` behind `x`, both in memory, found as autoLatency finds it
+// (on the stimulus's noise when `x` holds the command's stimulus), within a
+// second either way.
+DelayEstimate estimateDelayBetween (std::vector<double> x, std::vector<double> y, double sampleRate);
 
 // Reads or plays the capture, fits it and judges it. Writes nothing.
 MeasureOutcome measure (const MeasureOptions&, const MeasureProgress& = {});

@@ -114,6 +114,25 @@ Judgement judgeMeasurement (const MeasurementReport& r, const VerdictContext& c)
               "reported latency is wrong");
     }
 
+    if (const auto& take = c.capture)
+    {
+        if (take->dropouts > 0)
+            flag (Verdict::doubtful, juce::String (take->dropouts) + " dropout" + (take->dropouts == 1 ? "" : "s")
+                                         + " during the capture (xruns or gaps in the device's clock), the first "
+                                         + (take->firstDropoutSeconds < 0.0 ? juce::String ("before the signal began") : juce::String (take->firstDropoutSeconds, 2) + " s into the signal")
+                                         + ": samples were lost or repeated, so X and Y may be misaligned from there on; capture again with a larger --buffer or a quieter machine",
+                  "dropouts in the capture");
+        auto clipping = [&] (double peak, const char* channel, const char* gain)
+        {
+            if (peak >= clippingPeakDbfs)
+                flag (Verdict::doubtful, "the " + juce::String (channel) + " clips at " + juce::String (peak, 1) + " dBFS: lower the level or the " + gain,
+                      "the " + juce::String (channel) + " clips");
+        };
+        clipping (take->returnPeakDbfs, "return", "return gain");
+        if (take->referencePeakDbfs)
+            clipping (*take->referencePeakDbfs, "reference", "reference input's gain");
+    }
+
     if (c.inputPeak && *c.inputPeak < doubtfulInputPeak)
     {
         const auto dbfs = *c.inputPeak > 0.0 ? juce::String (20.0 * std::log10 (*c.inputPeak), 1) + " dBFS" : juce::String ("silence");

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dsp/DelayEstimator.h"
+#include "engine/CaptureConditions.h"
 #include "engine/MeasurementReport.h"
 
 #include <juce_core/juce_core.h>
@@ -29,6 +30,7 @@ inline constexpr double doubtfulStimulusSpread = 0.02; // between the stimulus's
 inline constexpr double failedCurveVariation = 1.0e-3; // the curve's variation over Y's RMS: Y does not follow X
 inline constexpr double doubtfulInputPeak = 0.25;       // X's peak, full scale (-12 dBFS), where the caller gives it
 inline constexpr double latencyMismatch = 0.5;          // samples between the latency a device reports and its delay
+inline constexpr double clippingPeakDbfs = -0.1;       // a captured channel this loud has reached the converter's full scale
 } // namespace verdictLimits
 
 struct Judgement
@@ -54,6 +56,7 @@ struct VerdictContext
     bool pluginEstimator = false;                   // "mean" or "odr", made for a plug-in's sine sweeps
     std::optional<double> inputPeak;                // X's peak in full-scale units, where the level is the user's to change
     std::optional<int> reportedLatency;             // the device's own, taken out before `estimatedDelay` was searched
+    std::optional<CaptureConditions> capture;       // a take through an audio interface
     VerdictTerms terms = VerdictTerms::command;
 };
 

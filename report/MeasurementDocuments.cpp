@@ -67,6 +67,22 @@ juce::var deviceAsVar (const RenderedDevice& d)
     device->setProperty ("signal", d.signal);
     device->setProperty ("levelDbfs", d.levelDbfs);
     device->setProperty ("nonFiniteOutputSamples", d.nonFiniteOutput);
+    if (const auto& c = d.capture)
+    {
+        auto take = std::make_unique<juce::DynamicObject>();
+        take->setProperty ("route", c->route);
+        take->setProperty ("dropouts", c->dropouts);
+        if (c->dropouts > 0)
+            take->setProperty ("firstDropoutSeconds", c->firstDropoutSeconds);
+        take->setProperty ("sendPeakDbfs", c->sendPeakDbfs);
+        take->setProperty ("returnPeakDbfs", c->returnPeakDbfs);
+        auto optional = [&take] (const char* key, const std::optional<double>& v) { if (v) take->setProperty (key, *v); };
+        optional ("referencePeakDbfs", c->referencePeakDbfs);
+        optional ("noiseFloorDbfs", c->noiseFloorDbfs);
+        optional ("esrFloor", c->esrFloor);
+        optional ("referenceDelaySamples", c->referenceDelay);
+        device->setProperty ("capture", juce::var (take.release()));
+    }
     return juce::var (device.release());
 }
 
@@ -152,7 +168,29 @@ juce::String reportAsText (const MeasureOptions& o, const MeasureOutcome& outcom
         row ("source " + s.role, (s.path.isEmpty() ? s.format : s.path + " (" + s.format) + ", " + juce::String (s.sampleRate, 0) + " Hz"
                                      + (s.bitDepth > 0 ? ", " + juce::String (s.bitDepth) + " bit" : juce::String())
                                      + ", " + fixed ((double) s.samples / s.sampleRate, 3) + " s" + (s.path.isEmpty() ? "" : ")"));
-    if (const auto& d = o.rendered)
+    if (const auto& d = o.rendered; d && d->capture)
+    {
+        const auto& c = *d->capture;
+        row ("device", c.route);
+        row ("signal", d->signal + ", peak " + fixed (d->levelDbfs, 1) + " dBFS");
+        row ("send peak", fixed (c.sendPeakDbfs, 1) + " dBFS");
+        row ("return peak", fixed (c.returnPeakDbfs, 1) + " dBFS");
+        if (c.referencePeakDbfs)
+            row ("reference peak", fixed (*c.referencePeakDbfs, 1) + " dBFS");
+        if (c.noiseFloorDbfs && *c.noiseFloorDbfs <= -200.0)
+            row ("noise floor", "none: the return is digital silence before the signal");
+        else if (c.noiseFloorDbfs)
+            row ("noise floor", fixed (*c.noiseFloorDbfs, 1) + " dBFS RMS (the return, before the signal)"
+                                    + (c.esrFloor ? ": ESR cannot go below about " + juce::String (*c.esrFloor, 6) : juce::String()));
+        const auto found = outcome.estimatedDelay && outcome.estimatedDelay->found ? std::optional (outcome.delayTakenOut) : std::nullopt;
+        if (c.referenceDelay)
+            row ("round trip", fixed (*c.referenceDelay, 2) + " samples out to the reference"
+                                   + (found ? ", " + fixed (*c.referenceDelay + *found, 2) + " to the return (the device's own delay " + fixed (*found, 2) + ")" : juce::String()));
+        else if (found)
+            row ("round trip", fixed (*found, 2) + " samples out to the return, the device's own delay included");
+        row ("dropouts", c.dropouts == 0 ? juce::String ("none") : juce::String (c.dropouts) + ", the first " + (c.firstDropoutSeconds < 0.0 ? juce::String ("before the signal began") : fixed (c.firstDropoutSeconds, 2) + " s into the signal"));
+    }
+    else if (const auto& d = o.rendered)
     {
         row ("device", d->format + " plug-in \"" + d->name + "\" (" + d->identifier + ")");
         row ("reported latency", juce::String (d->reportedLatency) + " samples, taken out before the delay was searched");

@@ -31,7 +31,7 @@ struct Command
         app.set_version_flag ("--version", std::string ("sonderlith ") + currentReleaseVersion);
         app.require_subcommand (1);
         app.failure_message (failureMessage);
-        for (auto add : { addMeasureCommand, addInspectCommand, addCompareCommand, addStimulusCommand, addHostCheckCommand, addPluginsCommand })
+        for (auto add : { addMeasureCommand, addInspectCommand, addCompareCommand, addStimulusCommand, addHostCheckCommand, addPluginsCommand, addCaptureCommand })
         {
             auto run = add (app);
             runs[app.get_subcommands ({}).back()] = std::move (run);

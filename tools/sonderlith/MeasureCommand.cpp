@@ -16,7 +16,8 @@ struct MeasureRequest
 {
     MeasureOptions options;
     MeasureOutputs outputs;
-    std::string xFile, yFile, xyFile, demoDevice, presetFile, csvFile, jsonFile, pngFile, algorithm = "auto", length = "all";
+    FitAndOutputRequest fit;
+    std::string xFile, yFile, xyFile, demoDevice;
     int channel = 1;
     std::optional<double> noiseDecibels;
     double demoDelay = 0.0;
@@ -26,20 +27,6 @@ struct MeasureRequest
     PluginPlay play;
     std::vector<SweepAxis> axes;
 };
-
-// The plug-in's capture lengths, or every pair ("all").
-std::optional<int> pairsOfLength (const std::string& name)
-{
-    for (const auto& [text, pairs] : { std::pair { "16k", 16384 }, std::pair { "32k", 32768 }, std::pair { "64k", 65536 }, std::pair { "128k", 131072 } })
-        if (name == text)
-            return pairs;
-    return std::nullopt;
-}
-
-MeasureAlgorithm algorithmNamed (const std::string& name)
-{
-    return name == "mean" ? MeasureAlgorithm::mean : name == "odr" ? MeasureAlgorithm::odr : MeasureAlgorithm::automatic;
-}
 
 void addOptions (CLI::App& c, MeasureRequest& r)
 {
@@ -80,15 +67,10 @@ void addOptions (CLI::App& c, MeasureRequest& r)
         ->check (numberIn (1.0, 3600.0))
         ->type_name ("S");
 
-    once (c.add_option ("--algorithm", r.algorithm, "auto (default) fits recordings of any material; mean and odr are the plug-in's estimators"))
-        ->transform (oneOf ({ "auto", "mean", "odr" }));
-    once (c.add_option ("--length", r.length, "all (default) uses every pair of the window; 16k..128k take the newest pairs, as a freeze does"))
-        ->transform (oneOf ({ "all", "16k", "32k", "64k", "128k" }));
     once (c.add_option ("--start", o.start, "where the window of the recording begins, seconds"))->check (numberIn (0.0, 1.0e6))->type_name ("SECONDS");
     once (c.add_option_function<double> ("--duration", [&o] (double seconds) { o.duration = seconds; }, "how long the window is, seconds (default: to the end)"))
         ->check (numberIn (0.001, 1.0e6))
         ->type_name ("SECONDS");
-    once (c.add_option ("--smoothing", o.smoothing, "the curve's smoothing, as the plug-in's knob (default 50)"))->check (wholeIn (1, 100));
 
     once (c.add_option_function<double> ("--delay", [&r] (double d) { r.options.delay = d; r.latencyGiven[0] = true; },
                                          "Y lags X by S samples (negative: Y leads); taken out before fitting"))
@@ -104,15 +86,7 @@ void addOptions (CLI::App& c, MeasureRequest& r)
         ->type_name ("S");
     once (c.add_flag ("--auto-latency", o.autoLatency, "finds that delay itself, within a second either way"));
 
-    once (c.add_option ("-o,--output", r.presetFile, "the preset for the companion waveshaper"))->type_name ("FILE.tfunc");
-    once (c.add_option ("--csv", r.csvFile, "the curve as a table"))->type_name ("FILE.csv");
-    once (c.add_option ("--json", r.jsonFile, "the report for programs"))->type_name ("FILE.json");
-    once (c.add_option ("--png", r.pngFile, "the report picture"))->type_name ("FILE.png");
-    addPictureOptions (c, r.outputs.picture);
-    once (c.add_flag ("--force", r.outputs.force, "write the preset and CSV even when the verdict is \"failed\""));
-    once (c.add_option_function<std::string> ("--artist", [&r] (const std::string& name) { r.outputs.artist = juce::String::fromUTF8 (name.c_str()); },
-                                              "the name the preset carries"))
-        ->type_name ("NAME");
+    addFitAndOutputOptions (c, r.fit, r.options, r.outputs);
 }
 
 bool isSignalFile (const MeasureRequest& r) { return r.signal != "stimulus" && r.signal != "sine" && r.signal != "noise"; }
@@ -139,7 +113,7 @@ juce::String completeSweep (CLI::App& c, MeasureRequest& r)
     }
     if (points > (size_t) mostSweepPoints)
         return "the sweep has " + juce::String ((juce::int64) points) + " points, more than " + juce::String (mostSweepPoints);
-    const auto preset = juce::String::fromUTF8 (r.presetFile.c_str());
+    const auto preset = juce::String::fromUTF8 (r.fit.presetFile.c_str());
     if (! r.axes.empty() && preset.isNotEmpty() && ! preset.contains ("{index}"))
         for (const auto& a : r.axes)
             if (! preset.contains ("{" + a.name + "}"))
@@ -187,8 +161,7 @@ juce::String complete (CLI::App& c, MeasureRequest& r)
     o.yFile = r.yFile.empty() ? juce::File() : fileArgument (r.yFile);
     o.xyFile = r.xyFile.empty() ? juce::File() : fileArgument (r.xyFile);
     o.channel = r.channel - 1;
-    o.algorithm = algorithmNamed (r.algorithm);
-    o.length = pairsOfLength (r.length);
+    completeFitAndOutputs (r.fit, o, r.outputs);
     if (! r.demoDevice.empty())
     {
         o.demo = DemoSettings {};
@@ -196,11 +169,6 @@ juce::String complete (CLI::App& c, MeasureRequest& r)
         o.demo->noiseDecibels = r.noiseDecibels;
         o.demo->delaySamples = r.demoDelay;
     }
-    auto& out = r.outputs;
-    out.presetFile = r.presetFile.empty() ? juce::File() : fileArgument (r.presetFile);
-    out.csvFile = r.csvFile.empty() ? juce::File() : fileArgument (r.csvFile);
-    out.jsonFile = r.jsonFile.empty() ? juce::File() : fileArgument (r.jsonFile);
-    out.pngFile = r.pngFile.empty() ? juce::File() : fileArgument (r.pngFile);
 
     juce::StringArray latencyOptions; // as given
     for (const auto* option : c.parse_order())
@@ -225,8 +193,7 @@ juce::String complete (CLI::App& c, MeasureRequest& r)
     if (c.count ("--channel") > 0 && ! fromFiles && r.plugin.empty())
         return "--channel picks the channel of --x and --y, or of the plug-in's output; --xy reads X from the left channel and Y from the right";
     const auto signalFile = isSignalFile (r) ? fileArgument (r.signal) : juce::File();
-    return checkOutputs ({ { "-o", out.presetFile, ".tfunc" }, { "--csv", out.csvFile, ".csv" }, { "--json", out.jsonFile, ".json" }, { "--png", out.pngFile, ".png" } },
-                         { o.xFile, o.yFile, o.xyFile, signalFile });
+    return checkOutputs (outputFiles (r.outputs), { o.xFile, o.yFile, o.xyFile, signalFile });
 }
 
 juce::String figureOf (const std::optional<double>& v, int decimals) { return v && std::isfinite (*v) ? juce::String (*v, decimals) : juce::String ("-"); }
@@ -316,30 +283,7 @@ int run (const MeasureRequest& request, CommandStreams& s)
         }
         r.options.rendered = std::move (capture.device);
     }
-    const auto outcome = measure (r.options, s.progress);
-    for (const auto& notice : outcome.notices)
-        s.err << "note: " << notice << "\n";
-    if (! outcome.ok)
-    {
-        s.err << outcome.error << "\n";
-        return exitCodes::failure;
-    }
-    if (s.progress)
-        s.progress ("writing");
-    if (juce::String error; ! writeOutputs (r.options, r.outputs, outcome, error))
-    {
-        s.err << error << "\n";
-        return exitCodes::failure;
-    }
-    s.out << reportAsText (r.options, outcome);
-    const auto& out = r.outputs;
-    const auto withheld = curveIsWithheld (out, outcome);
-    for (const auto& file : { out.presetFile, out.pngFile, out.csvFile, out.jsonFile })
-        if (file != juce::File() && ! (withheld && (file == out.presetFile || file == out.csvFile)))
-            s.out << "wrote " << file.getFullPathName() << "\n";
-    if (withheld && (out.presetFile != juce::File() || out.csvFile != juce::File()))
-        s.err << "The measurement failed: no preset or CSV written (--force writes them anyway)\n";
-    return outcome.judgement.verdict == Verdict::failed ? exitCodes::verdictFailed : exitCodes::ok;
+    return measureAndReport (r.options, r.outputs, s);
 }
 } // namespace
 

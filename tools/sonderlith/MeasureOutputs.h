@@ -2,6 +2,7 @@
 
 #include "engine/Measurement.h"
 #include "report/PlotFrame.h"
+#include "tools/sonderlith/CommandOptions.h"
 
 // What `sonderlith measure` writes, each file optional.
 struct MeasureOutputs
@@ -19,3 +20,18 @@ bool curveIsWithheld (const MeasureOutputs&, const MeasureOutcome&);
 // message on the first that fails. The report and picture are written
 // whatever the verdict.
 bool writeOutputs (const MeasureOptions&, const MeasureOutputs&, const MeasureOutcome&, juce::String& error);
+
+// The fitting and output options `measure` and `capture` share, as given.
+struct FitAndOutputRequest
+{
+    std::string presetFile, csvFile, jsonFile, pngFile, algorithm = "auto", length = "all";
+};
+
+void addFitAndOutputOptions (CLI::App&, FitAndOutputRequest&, MeasureOptions&, MeasureOutputs&);
+// Takes the options into `options` and `outputs`.
+void completeFitAndOutputs (const FitAndOutputRequest&, MeasureOptions&, MeasureOutputs&);
+// The output files as `checkOutputs` takes them.
+std::vector<OutputFile> outputFiles (const MeasureOutputs&);
+
+// Measures, writes the outputs and prints the report: the exit code.
+int measureAndReport (const MeasureOptions&, const MeasureOutputs&, CommandStreams&);

@@ -19,3 +19,4 @@ CommandRun addCompareCommand (CLI::App& app);
 CommandRun addStimulusCommand (CLI::App& app);
 CommandRun addHostCheckCommand (CLI::App& app);
 CommandRun addPluginsCommand (CLI::App& app);
+CommandRun addCaptureCommand (CLI::App& app);

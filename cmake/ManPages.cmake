@@ -11,7 +11,8 @@ foreach(page IN ITEMS
         "compare|compare measured curves"
         "stimulus|write the test signal for re-amping hardware"
         "host-check|load a Sonderlith bundle as a host does"
-        "plugins|list installed plug-ins and their parameters")
+        "plugins|list installed plug-ins and their parameters"
+        "capture|measure a hardware device through an audio interface or JACK")
     string(REPLACE "|" ";" fields "${page}")
     list(GET fields 0 subcommand)
     list(GET fields 1 description)

@@ -78,6 +78,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${SONDERLITH_MAKER_WEBSITE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# sonderlith capture loads JACK's client library when it is there.
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "jackd2")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "measures the transfer function of distortion devices (VST3, LV2, command)")
 set(CPACK_PACKAGE_DESCRIPTION "Sonderlith measures the static transfer function y = f(x) of an audio device
 such as a distortion, saturator or amplifier: as a VST3 or LV2 plug-in placed

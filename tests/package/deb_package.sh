@@ -38,7 +38,7 @@ for path in usr/bin/sonderlith usr/bin/sonderlith-host-check usr/lib/sonderlith/
 done
 grep -q "SIL Open Font License" "$root/usr/share/doc/sonderlith/copyright" || { echo "the fonts' licence is missing"; exit 1; }
 # The man pages are the command's own help: every option of each subcommand is on its page.
-for subcommand in measure inspect compare stimulus host-check plugins; do
+for subcommand in measure inspect compare stimulus host-check plugins capture; do
   page="$root/usr/share/man/man1/sonderlith-$subcommand.1.gz"
   [ -e "$page" ] || { echo "missing from the package: the man page of sonderlith $subcommand"; exit 1; }
   # Read whole first: grep -q leaving a pipe early would kill zcat, and pipefail call that a miss.

@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# sonderlith capture against a JACK server with the dummy backend, started
+# and stopped by this test under a name of its own. The device in the loop is
+# Debian's swh Wave shaper hosted by jalv, followed by a software device of
+# ours that delays by 37 samples; the capture must agree with the same
+# plug-in measured offline, find the round trip (the period plus 37) with and
+# without a reference, report a stalling client's dropouts, refuse what is not
+# there, and leave no port of its own behind, however it ends.
+# usage: capture_through_jack.sh SONDERLITH TEST_DEVICE SCHEMA OUTPUT_FOLDER
+set -euo pipefail
+sonderlith="$1" test_device="$2" schema="$3" out="$4"
+for tool in jackd jalv jack_lsp jack_connect lv2ls; do command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed"; exit 77; }; done
+bundle=/usr/lib/lv2/shaper-swh.lv2
+[ -d "$bundle" ] || { echo "skipped: Debian's swh-lv2 is not installed"; exit 77; }
+rm -rf "$out" && mkdir -p "$out/lv2"
+ln -s "$bundle" "$out/lv2/"
+export LV2_PATH="$out/lv2"
+uri="$(lv2ls)" # the one plug-in of that bundle
+
+export JACK_DEFAULT_SERVER="sonderlith-capture-$(printf '%s' "$out" | md5sum | cut -c1-8)"
+export JACK_NO_AUDIO_RESERVATION=1
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
+  [ -n "${jackd_pid:-}" ] && { kill "$jackd_pid" 2>/dev/null || true; wait "$jackd_pid" 2>/dev/null || true; }
+}
+trap cleanup EXIT
+fail() { echo "FAILED: $1"; [ -f "$out/last.err" ] && cat "$out/last.err"; exit 1; }
+
+jackd --no-realtime -n "$JACK_DEFAULT_SERVER" -d dummy -r 48000 -p 256 >"$out/jackd.log" 2>&1 &
+jackd_pid=$!
+for _ in $(seq 100); do jack_lsp >/dev/null 2>&1 && break; sleep 0.1; done
+jack_lsp >/dev/null 2>&1 || { echo "the JACK server did not start"; cat "$out/jackd.log"; exit 1; }
+
+# jalv reads commands from its standard input and ends at its end: kept open.
+mkfifo "$out/jalv.stdin"
+sleep 600 >"$out/jalv.stdin" & pids+=($!)
+jalv -x -n shaper -c shapep=5 "$uri" <"$out/jalv.stdin" >"$out/jalv.log" 2>&1 & pids+=($!)
+"$test_device" late 37 0 & pids+=($!)
+ports_up() { jack_lsp | grep -q '^shaper:output$' && jack_lsp | grep -q '^late:out$'; }
+for _ in $(seq 100); do ports_up && break; sleep 0.1; done
+ports_up || { echo "the devices did not come up"; cat "$out/jalv.log"; exit 1; }
+jack_connect shaper:output late:in
+
+no_ports_left() { ! jack_lsp | grep -q '^sonderlith'; }
+capture() { # expected exit code, then the arguments
+  local expected="$1"; shift
+  local status=0
+  timeout 120 "$sonderlith" capture "$@" >"$out/last.out" 2>"$out/last.err" || status=$?
+  [ "$status" = "$expected" ] || fail "capture $* exited $status, not $expected: $(cat "$out/last.out")"
+  no_ports_left || fail "capture $* left ports behind: $(jack_lsp | grep '^sonderlith')"
+}
+json() { /usr/bin/python3 -c "import json,sys; d=json.load(open(sys.argv[1])); print(eval(sys.argv[2]))" "$@"; }
+near() { /usr/bin/python3 -c "import sys; sys.exit(0 if abs(float(sys.argv[1]) - float(sys.argv[2])) <= float(sys.argv[3]) else 1)" "$@"; }
+
+echo "--list shows the dummy server's ports"
+capture 0 --list
+for port in system:playback_1 system:playback_2 system:capture_1 system:capture_2 shaper:input late:out; do
+  grep -qF "$port" "$out/last.out" || fail "--list lacks $port: $(cat "$out/last.out")"
+done
+
+echo "the curve through JACK agrees with the plug-in measured offline"
+"$sonderlith" measure --plugin "$bundle" --set Waveshape=5 --level -1 --seconds 10 -o "$out/offline.tfunc" >"$out/offline.txt" \
+  || { cat "$out/offline.txt"; exit 1; }
+capture 0 --out shaper:input --in late:out --level -1 --seconds 10 -o "$out/jack.tfunc" --json "$out/jack.json" --save-recording "$out/take.wav"
+"$sonderlith" compare "$out/offline.tfunc" "$out/jack.tfunc" --tolerance 0.005 || fail "the capture does not agree with the offline measurement"
+[ "$(json "$out/jack.json" "d['verdict']")" = good ] || fail "the verdict is not good: $(cat "$out/last.out")"
+near "$(json "$out/jack.json" "d['estimatedDelaySamples']")" 293 0.05 || fail "the round trip without a reference is not the period plus 37: $(grep 'round trip' "$out/last.out")"
+grep -q "^round trip .*293.00 samples out to the return" "$out/last.out" || fail "the report does not give the round trip"
+/usr/bin/python3 -c "import json,sys,jsonschema; jsonschema.validate(json.load(open(sys.argv[2])), json.load(open(sys.argv[1])))" "$schema" "$out/jack.json"
+
+echo "the kept recording measures as the capture did"
+"$sonderlith" measure --xy "$out/take.wav" --auto-latency -o "$out/kept.tfunc" >"$out/kept.txt" || { cat "$out/kept.txt"; exit 1; }
+"$sonderlith" compare "$out/jack.tfunc" "$out/kept.tfunc" --tolerance 0.005 || fail "the kept recording measures differently"
+
+echo "with the output's loopback as the reference"
+capture 0 --out shaper:input --in late:out --ref sonderlith:out --level -1 --seconds 10 -o "$out/ref.tfunc" --json "$out/ref.json"
+"$sonderlith" compare "$out/offline.tfunc" "$out/ref.tfunc" --tolerance 0.005 || fail "the capture with a reference does not agree"
+near "$(json "$out/ref.json" "d['device']['capture']['referenceDelaySamples']")" 256 0.05 || fail "the reference is not a period behind"
+near "$(json "$out/ref.json" "d['estimatedDelaySamples']")" 37 0.05 || fail "the device's own delay behind the reference is not 37"
+
+echo "a stalling client's dropouts are reported"
+# Only now: its stalls are the whole server's dropouts.
+"$test_device" stalling 0 40 & stalling_pid=$!
+for _ in $(seq 100); do jack_lsp | grep -q '^stalling:out$' && break; sleep 0.1; done
+capture 0 --out stalling:in --in stalling:out --signal noise --level -1 --seconds 4 --json "$out/stall.json"
+[ "$(json "$out/stall.json" "d['device']['capture']['dropouts'] > 0")" = True ] || fail "no dropouts counted: $(cat "$out/last.out")"
+[ "$(json "$out/stall.json" "d['verdict']")" != good ] || fail "a capture with dropouts is judged good"
+grep -q "dropout" "$out/last.out" || fail "the report does not name the dropouts"
+kill "$stalling_pid"; wait "$stalling_pid" 2>/dev/null || true
+
+echo "refusals"
+capture 1 --out shaper:input --in system:capture_1 --signal noise --seconds 2
+grep -q "The return is near silent" "$out/last.err" || fail "a disconnected return is not named"
+capture 1 --out 9 --in 1 --signal noise --seconds 2
+grep -q "has 2 playback channels (system:playback_1, system:playback_2)" "$out/last.err" || fail "a missing channel does not list the existing ones"
+capture 1 --out shaper:input --in nowhere:out --signal noise --seconds 2
+grep -q "no such output port" "$out/last.err" || fail "a missing port is not named"
+capture 1 --type jack --device no-such-server --out 1 --in 1 --signal noise --seconds 2
+grep -q "No JACK server is running .*device types here: jack" "$out/last.err" || fail "no server: the types found are not listed"
+
+echo "Ctrl+C stops cleanly and keeps the recording"
+"$sonderlith" capture --out shaper:input --in late:out --signal noise --seconds 20 --save-recording "$out/stopped-x.wav" "$out/stopped-y.wav" \
+  >"$out/last.out" 2>"$out/last.err" &
+capture_pid=$!
+sleep 3
+kill -INT "$capture_pid"
+status=0; wait "$capture_pid" || status=$?
+[ "$status" = 1 ] || fail "Ctrl+C exited $status, not 1"
+grep -q "^Stopped (Ctrl+C) after .*the recording is in" "$out/last.err" || fail "Ctrl+C is not reported"
+no_ports_left || fail "Ctrl+C left ports behind"
+[ -s "$out/stopped-y.wav" ] || fail "Ctrl+C lost the recording"
+"$sonderlith" measure --x "$out/stopped-x.wav" --y "$out/stopped-y.wav" --auto-latency >/dev/null || fail "the recording kept at Ctrl+C does not measure"
+
+echo "the server vanishing mid-capture"
+"$sonderlith" capture --out shaper:input --in late:out --signal noise --seconds 20 --save-recording "$out/vanished.wav" \
+  >"$out/last.out" 2>"$out/last.err" &
+capture_pid=$!
+sleep 3
+kill -KILL "$jackd_pid"; wait "$jackd_pid" 2>/dev/null || true; jackd_pid=
+status=0
+for _ in $(seq 150); do kill -0 "$capture_pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$capture_pid" 2>/dev/null && { kill -KILL "$capture_pid"; fail "the capture hangs once the server is gone"; }
+wait "$capture_pid" || status=$?
+[ "$status" = 1 ] || fail "a vanished server exited $status, not 1"
+grep -qE "stopped after .*the recording is in|stopped delivering audio after .*the recording is in" "$out/last.err" || fail "the vanished server is not reported"
+[ -s "$out/vanished.wav" ] || fail "the recording was lost with the server"
+echo "capture through JACK: all checks passed"

@@ -19,7 +19,7 @@ PACKAGES=(build-essential cmake ninja-build pkg-config dpkg-dev
   libflac-dev libvorbis-dev libfftw3-dev libcli11-dev help2man python3-jsonschema
   jalv lilv-utils jackd2 libjack-jackd2-dev lintian
   python3-numpy python3-scipy xdotool imagemagick ardour libsndfile1-dev
-  ladspa-sdk swh-plugins tap-plugins swh-lv2 mda-lv2 hyperfine libasound2-dev)
+  ladspa-sdk swh-plugins tap-plugins swh-lv2 mda-lv2 hyperfine libasound2-dev libasound2-plugins)
 
 log() { echo "bootstrap: $*" >&2; }
 

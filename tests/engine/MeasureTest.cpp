@@ -106,3 +106,53 @@ TEST (Measure, autoLatencyRecoversTheDelayWhateverTheCurve)
         }
     }
 }
+
+// What a take through an interface adds to the verdict: each condition
+// alone on an otherwise clean capture of a known curve.
+TEST (Measure, aTakesDropoutsAndClippingMakeItDoubtful)
+{
+    auto take = std::make_shared<RenderedDevice>();
+    for (int i = 0; i < 96000; ++i)
+    {
+        const auto x = 0.9 * std::sin (2.0 * juce::MathConstants<double>::pi * 997.0 * i / 48000.0 + 0.3 * std::sin (i * 0.001));
+        take->x.push_back (x);
+        take->y.push_back (std::tanh (2.0 * x));
+    }
+    take->name = "JACK";
+    take->format = "JACK";
+    struct Case
+    {
+        const char* what;
+        std::function<void (CaptureConditions&)> change;
+        Verdict verdict;
+        const char* reason;
+    };
+    const std::vector<Case> cases {
+        { "a clean take", [] (CaptureConditions&) {}, Verdict::good, "" },
+        { "dropouts", [] (CaptureConditions& c) { c.dropouts = 3; c.firstDropoutSeconds = 1.25; }, Verdict::doubtful,
+          "3 dropouts during the capture (xruns or gaps in the device's clock), the first 1.25 s into the signal" },
+        { "a dropout before the signal", [] (CaptureConditions& c) { c.dropouts = 1; c.firstDropoutSeconds = -0.5; }, Verdict::doubtful,
+          "1 dropout during the capture (xruns or gaps in the device's clock), the first before the signal began" },
+        { "a return at full scale", [] (CaptureConditions& c) { c.returnPeakDbfs = -0.04; }, Verdict::doubtful,
+          "the return clips at -0.0 dBFS: lower the level or the return gain" },
+        { "a reference at full scale", [] (CaptureConditions& c) { c.referencePeakDbfs = 0.0; }, Verdict::doubtful,
+          "the reference clips at 0.0 dBFS: lower the level or the reference input's gain" },
+        { "a return just below full scale", [] (CaptureConditions& c) { c.returnPeakDbfs = -0.2; }, Verdict::good, "" },
+    };
+    for (const auto& c : cases)
+    {
+        CaptureConditions conditions;
+        conditions.route = "JACK (default server), 48000 Hz, period 256";
+        conditions.returnPeakDbfs = -1.0;
+        c.change (conditions);
+        take->capture = conditions;
+        MeasureOptions o;
+        o.rendered = take;
+        o.autoLatency = true;
+        const auto outcome = measure (o);
+        ASSERT_TRUE (outcome.ok) << c.what << ": " << outcome.error;
+        EXPECT_EQ (outcome.judgement.verdict, c.verdict) << c.what << ": " << outcome.judgement.reasons.joinIntoString ("; ");
+        if (*c.reason != '\0')
+            EXPECT_TRUE (outcome.judgement.reasons.joinIntoString ("\n").contains (c.reason)) << c.what << ": " << outcome.judgement.reasons.joinIntoString ("; ");
+    }
+}

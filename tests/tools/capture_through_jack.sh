@@ -64,7 +64,10 @@ echo "the curve through JACK agrees with the plug-in measured offline"
   || { cat "$out/offline.txt"; exit 1; }
 capture 0 --out shaper:input --in late:out --level -1 --seconds 10 -o "$out/jack.tfunc" --json "$out/jack.json" --save-recording "$out/take.wav"
 "$sonderlith" compare "$out/offline.tfunc" "$out/jack.tfunc" --tolerance 0.005 || fail "the capture does not agree with the offline measurement"
-[ "$(json "$out/jack.json" "d['verdict']")" = good ] || fail "the verdict is not good: $(cat "$out/last.out")"
+# A server without real-time scheduling on a busy machine may drop a cycle:
+# the capture must then say so, and nothing else may spoil the verdict.
+good_but_for_dropouts() { [ "$(json "$1" "all('dropout' in r for r in d['verdictReasons'])")" = True ]; }
+good_but_for_dropouts "$out/jack.json" || fail "the verdict is not good: $(cat "$out/last.out")"
 near "$(json "$out/jack.json" "d['estimatedDelaySamples']")" 293 0.05 || fail "the round trip without a reference is not the period plus 37: $(grep 'round trip' "$out/last.out")"
 grep -q "^round trip .*293.00 samples out to the return" "$out/last.out" || fail "the report does not give the round trip"
 /usr/bin/python3 -c "import json,sys,jsonschema; jsonschema.validate(json.load(open(sys.argv[2])), json.load(open(sys.argv[1])))" "$schema" "$out/jack.json"
@@ -78,6 +81,7 @@ capture 0 --out shaper:input --in late:out --ref sonderlith:out --level -1 --sec
 "$sonderlith" compare "$out/offline.tfunc" "$out/ref.tfunc" --tolerance 0.005 || fail "the capture with a reference does not agree"
 near "$(json "$out/ref.json" "d['device']['capture']['referenceDelaySamples']")" 256 0.05 || fail "the reference is not a period behind"
 near "$(json "$out/ref.json" "d['estimatedDelaySamples']")" 37 0.05 || fail "the device's own delay behind the reference is not 37"
+good_but_for_dropouts "$out/ref.json" || fail "the verdict with a reference is not good: $(cat "$out/last.out")"
 
 echo "a stalling client's dropouts are reported"
 # Only now: its stalls are the whole server's dropouts.
@@ -98,6 +102,37 @@ capture 1 --out shaper:input --in nowhere:out --signal noise --seconds 2
 grep -q "no such output port" "$out/last.err" || fail "a missing port is not named"
 capture 1 --type jack --device no-such-server --out 1 --in 1 --signal noise --seconds 2
 grep -q "No JACK server is running .*device types here: jack" "$out/last.err" || fail "no server: the types found are not listed"
+
+# ALSA, through JUCE's devices: ALSA's JACK plug-in (Debian's
+# libasound2-plugins) makes a device of two ports of this server, here a
+# wire of ours. ALSA's bridge to JACK may slip a block as it starts, so the
+# take is only checked to run, be reported as ALSA and close.
+alsa_jack=$(find /usr/lib -name libasound_module_pcm_jack.so -print -quit 2>/dev/null || true)
+if [ -n "$alsa_jack" ]; then
+  echo "ALSA through JUCE's devices"
+  mkdir -p "$out/alsa-home"
+  printf '%s\n' 'pcm.sonderlithloop {' '  type jack' '  playback_ports { 0 wire:in }' '  capture_ports { 0 wire:out }' \
+    '  hint { show on description "Sonderlith loop" }' '}' > "$out/alsa-home/.asoundrc"
+  "$test_device" wire 0 0 & pids+=($!)
+  for _ in $(seq 100); do jack_lsp | grep -q '^wire:out$' && break; sleep 0.1; done
+  export HOME="$out/alsa-home"
+  capture 0 --list
+  grep -A2 "^  Sonderlith loop$" "$out/last.out" | grep -q "outputs (--out): 1 " || fail "--list lacks the ALSA device and its channels"
+  capture 1 --type alsa --device "no such device" --out 1 --in 1 --signal noise --seconds 2
+  grep -q 'No ALSA device "no such device" that plays and records; the devices that do: .*Sonderlith loop' "$out/last.err" || fail "a missing ALSA device does not list the others"
+  capture 1 --type alsa --device "Sonderlith loop" --out 3 --in 1 --signal noise --seconds 2
+  grep -q "the device has 1 outputs" "$out/last.err" || fail "a missing ALSA channel does not list the existing ones"
+  capture 1 --type alsa --device "Sonderlith loop" --out wire:in --in 1 --signal noise --seconds 2
+  grep -q "ports are named only with --type jack" "$out/last.err" || fail "a port's name for ALSA is not refused"
+  status=0
+  timeout 120 "$sonderlith" capture --type alsa --device "Sonderlith loop" --out 1 --in 1 --signal noise --level -1 --seconds 3 --json "$out/alsa.json" \
+    >"$out/last.out" 2>"$out/last.err" || status=$?
+  [ "$status" = 0 ] || [ "$status" = 3 ] || fail "the take through ALSA exited $status"
+  [ "$(json "$out/alsa.json" "d['device']['format']")" = ALSA ] || fail "the report does not name ALSA"
+  for _ in $(seq 50); do jack_lsp | grep -q alsa-jack || break; sleep 0.1; done
+  ! jack_lsp | grep -q alsa-jack || fail "the ALSA device was left open"
+  unset HOME
+fi
 
 echo "Ctrl+C stops cleanly and keeps the recording"
 "$sonderlith" capture --out shaper:input --in late:out --signal noise --seconds 20 --save-recording "$out/stopped-x.wav" "$out/stopped-y.wav" \

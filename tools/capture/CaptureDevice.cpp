@@ -12,7 +12,7 @@ juce::String typesFound()
     for (auto& t : juceDeviceTypes())
     {
         t->scanForDevices();
-        const auto devices = t->getDeviceNames (false).size();
+        const auto devices = duplexDeviceNames (*t).size();
         found.add (t->getTypeName().toLowerCase() + " (" + juce::String (devices) + " device" + (devices == 1 ? "" : "s") + ")");
     }
     return found.joinIntoString (", ");

@@ -140,7 +140,35 @@ private:
     std::atomic<CaptureTake*> take { nullptr };
     std::atomic<bool> lost { false };
 };
+
+// The devices of a scanned type that both play and record, each with its
+// channels: what ALSA lists also holds converters and mixers with none.
+struct DuplexDevice
+{
+    juce::String name;
+    juce::StringArray outputs, inputs;
+};
+
+std::vector<DuplexDevice> duplexDevices (juce::AudioIODeviceType& type)
+{
+    std::vector<DuplexDevice> found;
+    const auto inputNames = type.getDeviceNames (true);
+    for (const auto& name : type.getDeviceNames (false))
+        if (inputNames.contains (name))
+            if (std::unique_ptr<juce::AudioIODevice> device (type.createDevice (name, name)); device != nullptr)
+                if (const auto outs = device->getOutputChannelNames(), ins = device->getInputChannelNames(); ! outs.isEmpty() && ! ins.isEmpty())
+                    found.push_back ({ name, outs, ins });
+    return found;
+}
 } // namespace
+
+juce::StringArray duplexDeviceNames (juce::AudioIODeviceType& type)
+{
+    juce::StringArray names;
+    for (const auto& d : duplexDevices (type))
+        names.add (d.name);
+    return names;
+}
 
 std::vector<std::unique_ptr<juce::AudioIODeviceType>> juceDeviceTypes()
 {
@@ -162,17 +190,13 @@ std::unique_ptr<CaptureDevice> openJuceCaptureDevice (const CaptureSettings& s, 
         if (! t->getTypeName().equalsIgnoreCase (s.type))
             continue;
         t->scanForDevices();
-        const auto outputsNames = t->getDeviceNames (false), inputNames = t->getDeviceNames (true);
-        auto name = s.device.isNotEmpty() ? s.device : outputsNames[t->getDefaultDeviceIndex (false)];
-        if (! outputsNames.contains (name) || ! inputNames.contains (name))
+        const auto names = duplexDeviceNames (*t);
+        const auto name = s.device.isNotEmpty() ? s.device : names.contains (t->getDeviceNames (false)[t->getDefaultDeviceIndex (false)]) ? t->getDeviceNames (false)[t->getDefaultDeviceIndex (false)] : names[0];
+        if (! names.contains (name))
         {
-            juce::StringArray both;
-            for (const auto& n : outputsNames)
-                if (inputNames.contains (n))
-                    both.add (n);
             error = name.isEmpty() ? "No " + t->getTypeName() + " device plays and records here"
                                    : "No " + t->getTypeName() + " device \"" + name + "\" that plays and records";
-            error << "; the devices that do: " << (both.isEmpty() ? juce::String ("none") : both.joinIntoString (", "));
+            error << "; the devices that do: " << (names.isEmpty() ? juce::String ("none") : names.joinIntoString (", "));
             return nullptr;
         }
         std::unique_ptr<juce::AudioIODevice> device (t->createDevice (name, name));
@@ -196,20 +220,14 @@ juce::String listJuceDevices()
     {
         t->scanForDevices();
         text << t->getTypeName().toLowerCase() << "\n";
-        const auto outputsNames = t->getDeviceNames (false), inputNames = t->getDeviceNames (true);
-        if (outputsNames.isEmpty() && inputNames.isEmpty())
-            text << "  no devices\n";
-        juce::StringArray names (outputsNames);
-        names.mergeArray (inputNames);
-        for (const auto& name : names)
+        const auto devices = duplexDevices (*t);
+        if (devices.empty())
+            text << "  no device that plays and records\n";
+        for (const auto& d : devices)
         {
-            text << "  " << name << "\n";
-            std::unique_ptr<juce::AudioIODevice> device (t->createDevice (outputsNames.contains (name) ? name : juce::String(),
-                                                                          inputNames.contains (name) ? name : juce::String()));
-            if (device == nullptr)
-                continue;
-            text << "    outputs (--out): " << numbered (device->getOutputChannelNames()) << "\n";
-            text << "    inputs (--in, --ref): " << numbered (device->getInputChannelNames()) << "\n";
+            text << "  " << d.name << "\n";
+            text << "    outputs (--out): " << numbered (d.outputs) << "\n";
+            text << "    inputs (--in, --ref): " << numbered (d.inputs) << "\n";
         }
     }
     return text;

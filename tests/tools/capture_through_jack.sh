@@ -79,6 +79,12 @@ near "$(json "$out/jack.json" "d['estimatedDelaySamples']")" 293 0.05 || fail "t
 grep -q "^round trip .*293.00 samples out to the return" "$out/last.out" || fail "the report does not give the round trip"
 /usr/bin/python3 -c "import json,sys,jsonschema; jsonschema.validate(json.load(open(sys.argv[2])), json.load(open(sys.argv[1])))" "$schema" "$out/jack.json"
 
+echo "--buffer sets the server's period for the take and gives it back"
+capture 0 --out shaper:input --in late:out --buffer 512 --signal noise --level -1 --seconds 2
+grep -q "^round trip .*549.00 samples out to the return" "$out/last.out" || fail "the round trip at a period of 512 is not 549: $(grep 'round trip' "$out/last.out")"
+capture 0 --list
+grep -q "48000 Hz, period 256" "$out/last.out" || fail "the server's period was not given back: $(head -2 "$out/last.out")"
+
 echo "the kept recording measures as the capture did"
 "$sonderlith" measure --xy "$out/take.wav" --auto-latency -o "$out/kept.tfunc" >"$out/kept.txt" || { cat "$out/kept.txt"; exit 1; }
 "$sonderlith" compare "$out/jack.tfunc" "$out/kept.tfunc" --tolerance 0.005 || fail "the kept recording measures differently"

@@ -54,6 +54,9 @@ public:
     ~JackCaptureDevice() override
     {
         stop();
+        // The period is the whole server's: given back as it was found.
+        if (periodFound > 0 && ! serverGone.load() && bufferSize() != periodFound)
+            jack.jack_set_buffer_size (client, (jack_nframes_t) periodFound);
         jack.jack_client_close (client);
     }
 
@@ -63,8 +66,12 @@ public:
         if (s.sampleRate > 0.0 && ! juce::approximatelyEqual (s.sampleRate, rate))
             return capitalised (serverLabel (serverName)) + " runs at " + juce::String (rate, 0)
                    + " Hz: start it at " + juce::String (s.sampleRate, 0) + " Hz, or leave out --rate";
-        if (s.bufferSize > 0 && s.bufferSize != bufferSize() && jack.jack_set_buffer_size (client, (jack_nframes_t) s.bufferSize) != 0)
-            return "The JACK server refused a period of " + juce::String (s.bufferSize) + " frames (--buffer); it runs at " + juce::String (bufferSize());
+        if (s.bufferSize > 0 && s.bufferSize != bufferSize())
+        {
+            periodFound = bufferSize();
+            if (jack.jack_set_buffer_size (client, (jack_nframes_t) s.bufferSize) != 0)
+                return "The JACK server refused a period of " + juce::String (s.bufferSize) + " frames (--buffer); it runs at " + juce::String (bufferSize());
+        }
         outPort = jack.jack_port_register (client, "out", JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
         inPort = jack.jack_port_register (client, "in", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
         refPort = s.ref.isEmpty() ? nullptr : jack.jack_port_register (client, "ref", JACK_DEFAULT_AUDIO_TYPE, JackPortIsInput, 0);
@@ -207,6 +214,7 @@ private:
     std::atomic<CaptureTake*> take { nullptr };
     std::atomic<bool> serverGone { false };
     bool active = false;
+    int periodFound = 0; // before --buffer changed it
 };
 } // namespace
 

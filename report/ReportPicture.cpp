@@ -299,6 +299,13 @@ ReportPicture drawMeasurementReport (const MeasureOptions& o, const MeasureOutco
     if (outcome.stimulus)
         rows.push_back ({ "Stimulus parts differ", juce::String (outcome.stimulus->spread, 4) });
     rows.push_back ({ "Delay taken out", juce::String (outcome.delayTakenOut, 2) + " samples" });
+    if (const auto& take = o.rendered ? o.rendered->capture : std::nullopt)
+    {
+        rows.push_back ({ "Send / return peak", juce::String (take->sendPeakDbfs, 1) + " / " + juce::String (take->returnPeakDbfs, 1) + " dBFS" });
+        if (take->noiseFloorDbfs && *take->noiseFloorDbfs > -200.0)
+            rows.push_back ({ "Noise floor", juce::String (*take->noiseFloorDbfs, 1) + " dBFS" });
+        rows.push_back ({ "Dropouts", juce::String (take->dropouts) });
+    }
     auto side = drawFigures (c, l.side, "Measurement", rows);
     c.g.setColour (verdictColour (c.palette, verdict));
     c.g.fillRoundedRectangle (l.side.withHeight (6.0f * u), 3.0f * u);

@@ -69,7 +69,7 @@ done
 echo "the curve through JACK agrees with the plug-in measured offline"
 "$sonderlith" measure --plugin "$bundle" --set Waveshape=5 --level -1 --seconds 10 -o "$out/offline.tfunc" >"$out/offline.txt" \
   || { cat "$out/offline.txt"; exit 1; }
-capture 0 --out shaper:input --in late:out --level -1 --seconds 10 -o "$out/jack.tfunc" --json "$out/jack.json" --save-recording "$out/take.wav"
+capture 0 --out shaper:input --in late:out --level -1 --seconds 10 -o "$out/jack.tfunc" --json "$out/jack.json" --png "$out/jack.png" --save-recording "$out/take.wav"
 "$sonderlith" compare "$out/offline.tfunc" "$out/jack.tfunc" --tolerance 0.005 || fail "the capture does not agree with the offline measurement"
 # A server without real-time scheduling on a busy machine may drop a cycle:
 # the capture must then say so, and nothing else may spoil the verdict.

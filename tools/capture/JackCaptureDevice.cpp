@@ -8,7 +8,14 @@ namespace
 {
 constexpr const char* clientName = "sonderlith";
 
-juce::String serverLabel (const juce::String& server) { return server.isEmpty() ? juce::String ("the default JACK server") : "the JACK server \"" + server + "\""; }
+// The server a client reaches when none is named: JACK's default, or the
+// one its environment names.
+juce::String serverReached (const juce::String& server)
+{
+    return server.isNotEmpty() ? server : juce::SystemStats::getEnvironmentVariable ("JACK_DEFAULT_SERVER", "default");
+}
+
+juce::String serverLabel (const juce::String& server) { return "the JACK server \"" + serverReached (server) + "\""; }
 
 juce::String capitalised (const juce::String& s) { return s.substring (0, 1).toUpperCase() + s.substring (1); }
 
@@ -95,7 +102,7 @@ public:
 
     juce::String describe() const override
     {
-        juce::String text = "JACK (" + (serverName.isEmpty() ? juce::String ("default server") : "server \"" + serverName + "\"") + "), "
+        juce::String text = "JACK (server \"" + serverReached (serverName) + "\"), "
                             + juce::String (sampleRate(), 0) + " Hz, period " + juce::String (bufferSize()) + "; plays to " + connections[0].second
                             + ", returns from " + connections[1].first;
         if (connections.size() > 2)

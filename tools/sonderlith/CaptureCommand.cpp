@@ -327,10 +327,5 @@ CommandRun addCaptureCommand (CLI::App& app)
                "Example: sonderlith capture --type jack --out jalv:in --in jalv:out -o shaper.tfunc\n"
                "The take is 1 s of silence (the return's noise floor), the signal, and 1 s of silence for the return to arrive. With --ref\n"
                "the output's loopback is X; without it X is the signal as played. Either way the delay to the return is found.\n");
-    return [c, request] (CommandStreams& s)
-    {
-        if (const auto problem = complete (*c, *request); problem.isNotEmpty())
-            throw UsageError { problem };
-        return run (*request, s);
-    };
+    return completeThenRun (*c, request, complete, run);
 }

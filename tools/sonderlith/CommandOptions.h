@@ -6,6 +6,7 @@
 #include <juce_core/juce_core.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,19 @@ struct UsageError
 {
     juce::String message;
 };
+
+// What runs a subcommand whose options are first checked together: a
+// problem `complete` finds is a UsageError, before any work is done.
+template <typename Request, typename Complete, typename Run>
+CommandRun completeThenRun (CLI::App& c, std::shared_ptr<Request> request, Complete complete, Run run)
+{
+    return [&c, request, complete, run] (CommandStreams& s)
+    {
+        if (const auto problem = complete (c, *request); problem.isNotEmpty())
+            throw UsageError { problem };
+        return run (*request, s);
+    };
+}
 
 // A path as given, made absolute against the working folder.
 juce::File fileArgument (const std::string& path);

@@ -297,10 +297,5 @@ CommandRun addMeasureCommand (CLI::App& app)
                "Example: sonderlith measure --plugin foldover_1213.so:foldover --set Drive=0.5 -o fold.tfunc\n"
                "With --plugin the plug-in is loaded offline in a process of its own, reset, given 0.5 s of silence and then the signal on\n"
                "every channel of its main input (a sidechain stays silent); the latency it reports is taken out and the rest of its delay found.\n");
-    return [c, request] (CommandStreams& s)
-    {
-        if (const auto problem = complete (*c, *request); problem.isNotEmpty())
-            throw UsageError { problem };
-        return run (*request, s);
-    };
+    return completeThenRun (*c, request, complete, run);
 }

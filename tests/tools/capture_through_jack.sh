@@ -58,6 +58,7 @@ capture() { # expected exit code, then the arguments
   no_ports_left || fail "capture $* left ports behind: $(jack_lsp | grep '^sonderlith')"
 }
 json() { /usr/bin/python3 -c "import json,sys; d=json.load(open(sys.argv[1])); print(eval(sys.argv[2]))" "$@"; }
+seconds_in() { /usr/bin/python3 -c "import sys; from scipy.io import wavfile; r, d = wavfile.read(sys.argv[1]); print(len(d) / r)" "$1"; }
 near() { /usr/bin/python3 -c "import sys; sys.exit(0 if abs(float(sys.argv[1]) - float(sys.argv[2])) <= float(sys.argv[3]) else 1)" "$@"; }
 
 echo "--list shows the dummy server's ports"
@@ -113,7 +114,8 @@ kill "$stalling_pid"; wait "$stalling_pid" 2>/dev/null || true
 
 echo "refusals"
 capture 1 --out shaper:input --in system:capture_1 --signal noise --seconds 2
-grep -q "The return is near silent" "$out/last.err" || fail "a disconnected return is not named"
+grep -q "The return is near silent (peak -240.0 dBFS): is the device's output connected to input system:capture_1" "$out/last.err" \
+  || fail "a disconnected return is not named"
 capture 1 --out 9 --in 1 --signal noise --seconds 2
 grep -q "has 2 playback channels (system:playback_1, system:playback_2)" "$out/last.err" || fail "a missing channel does not list the existing ones"
 capture 1 --out shaper:input --in nowhere:out --signal noise --seconds 2
@@ -162,7 +164,8 @@ status=0; wait "$capture_pid" || status=$?
 [ "$status" = 1 ] || fail "Ctrl+C exited $status, not 1"
 grep -q "^Stopped (Ctrl+C) after .*the recording is in" "$out/last.err" || fail "Ctrl+C is not reported"
 no_ports_left || fail "Ctrl+C left ports behind"
-[ -s "$out/stopped-y.wav" ] || fail "Ctrl+C lost the recording"
+# Stopped 3 s in (1 s of it silence before the signal): what was recorded, not the whole 22 s take.
+near "$(seconds_in "$out/stopped-y.wav")" 3 1 || fail "the recording kept at Ctrl+C is $(seconds_in "$out/stopped-y.wav") s long, not about 3"
 "$sonderlith" measure --x "$out/stopped-x.wav" --y "$out/stopped-y.wav" --auto-latency >/dev/null || fail "the recording kept at Ctrl+C does not measure"
 
 echo "the server vanishing mid-capture"
@@ -177,5 +180,5 @@ kill -0 "$capture_pid" 2>/dev/null && { kill -KILL "$capture_pid"; fail "the cap
 wait "$capture_pid" || status=$?
 [ "$status" = 1 ] || fail "a vanished server exited $status, not 1"
 grep -qE "stopped after .*the recording is in|stopped delivering audio after .*the recording is in" "$out/last.err" || fail "the vanished server is not reported"
-[ -s "$out/vanished.wav" ] || fail "the recording was lost with the server"
+near "$(seconds_in "$out/vanished.wav")" 3 1 || fail "the recording kept when the server vanished is $(seconds_in "$out/vanished.wav") s long, not about 3"
 echo "capture through JACK: all checks passed"

@@ -138,7 +138,7 @@ std::unique_ptr<CaptureDevice> openDevice (CaptureRequest& r, juce::String& erro
 struct Take
 {
     std::unique_ptr<CaptureTake> take;
-    std::size_t preroll = 0, signalLength = 0;
+    std::size_t preroll = 0;
     juce::String stoppedBecause; // empty when the take ran to its end
 };
 
@@ -149,8 +149,7 @@ Take runTake (CaptureDevice& device, const PlayedSignal& signal, bool withRefere
     Take t;
     const auto rate = device.sampleRate();
     t.preroll = (std::size_t) std::lround (prerollSeconds * rate);
-    t.signalLength = signal.samples.size();
-    std::vector<float> played (t.preroll + t.signalLength + (std::size_t) std::lround (tailSeconds * rate), 0.0f);
+    std::vector<float> played (t.preroll + signal.samples.size() + (std::size_t) std::lround (tailSeconds * rate), 0.0f);
     std::transform (signal.samples.begin(), signal.samples.end(), played.begin() + (std::ptrdiff_t) t.preroll, [] (double v) { return (float) v; });
     t.take = std::make_unique<CaptureTake> (std::move (played), withReference);
     auto& take = *t.take;
@@ -305,7 +304,7 @@ int run (CaptureRequest& r, CommandStreams& s)
     if (levels.returnPeak < silentReturnDbfs || (levels.noiseFloor && levels.returnRms < *levels.noiseFloor + 6.0))
     {
         s.err << "The return is near silent (peak " << juce::String (levels.returnPeak, 1) << " dBFS"
-              << (levels.noiseFloor ? ", no louder than its noise floor of " + juce::String (*levels.noiseFloor, 1) + " dBFS" : juce::String())
+              << (levels.noiseFloor && *levels.noiseFloor > -200.0 ? ", no louder than its noise floor of " + juce::String (*levels.noiseFloor, 1) + " dBFS" : juce::String())
               << "): is the device's output connected to input " << r.device.in << ", and the device to output " << r.device.out << "?" << keptNote << "\n";
         return exitCodes::failure;
     }

@@ -79,8 +79,9 @@ private:
 };
 
 // Says on stdout what the window shows a person in words: the status strip,
-// the verdict line and where the "Algo" combo is while frozen, each when it
-// changes, so a script driving the real window can follow it.
+// the verdict line, where the "Algo" combo is while frozen and whether a menu
+// is open, each when it changes, so a script driving the real window can
+// follow it.
 class WindowReporter : private juce::Timer
 {
 public:
@@ -93,6 +94,8 @@ private:
         report ("verdict: ", editor.verdictLine.isVisible() ? editor.verdictLine.text() : juce::String(), verdict);
         const auto combo = editor.algorithmCombo.isVisible() ? editor.algorithmCombo.getBounds().getCentre() : juce::Point<int>();
         report ("algo combo at ", combo.isOrigin() ? juce::String() : juce::String (combo.x) + " " + juce::String (combo.y), algo);
+        // An open menu is modal: a script waits for it before pointing at an entry.
+        report ("menu: ", juce::Component::getNumCurrentlyModalComponents() > 0 ? "open" : "closed", menu);
     }
 
     static void report (const char* what, const juce::String& now, juce::String& last)
@@ -105,7 +108,7 @@ private:
     }
 
     PluginProcessorEditor& editor;
-    juce::String strip, verdict, algo;
+    juce::String strip, verdict, algo, menu;
 };
 
 Recording demoDeviceRecording()
